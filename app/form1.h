@@ -1,0 +1,80 @@
+// TForm1: the one main window, Form1. It owns every component the handlers
+// use for the program's lifetime and binds their events: show and Button1 →
+// FormShow (the open dialog comes before the window first appears), Button3
+// → Button3Click, Button2 → Button2Click, Button4 → Button4Click, key-downs
+// of the window itself and of CheckListBox1 → CheckListBox1KeyDown (keys
+// of the other controls never reach it). Every handler runs inside the
+// default error dialog: an exception leaving it is shown and the loop goes
+// on. The processing run and the unpacking are plugged in through
+// Button2Action and Button4Action. Dialogs are the window's own interface.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app/check_list_box.h"
+#include "app/dialogs.h"
+#include "app/form_import_view.h"
+#include "platform/file_list.h"
+
+class QCheckBox;
+class QProgressBar;
+class QPushButton;
+
+class TForm1 : public QWidget {
+ public:
+  // Without dialogs of its own the window shows Qt's.
+  explicit TForm1(std::unique_ptr<WindowDialogs> dialogs = nullptr);
+  ~TForm1() override;
+
+  void FormShow(QObject* Sender);
+  void Button2Click(QObject* Sender);
+  void Button3Click(QObject* Sender);
+  void Button4Click(QObject* Sender);
+  // Alt then Z ticks all, Alt then X processes, Alt then C chooses a file;
+  // every key-down becomes the previous key. Key is never changed.
+  void CheckListBox1KeyDown(QObject* Sender, uint16_t& Key, Qt::KeyboardModifiers Shift);
+
+  std::function<void(QObject* Sender)> Button2Action;
+  std::function<void(QObject* Sender)> Button4Action;
+
+  WindowDialogs& Dialogs() { return *dialogs_; }
+  ImportView& ImportProgress() { return *importView_; }
+  int32_t PreviousKey() const { return previousKey_; }
+
+ private:
+  std::unique_ptr<WindowDialogs> dialogs_;
+
+ public:
+  // The components, in the order the window declares them.
+  OpenDialog OpenDialog1;
+  CheckListBox* CheckListBox1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  FileList FileListBox1;
+  QProgressBar* ProgressBar1 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button4 = nullptr;
+  QCheckBox* CheckBox1 = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void createControls();
+  void applyWindowSettings();
+  void applyLayout();
+  void applyTabOrder();
+  void bindEvents();
+  void guarded(const std::function<void()>& handler);
+  void keyDownFrom(QObject* sender, const QKeyEvent& event);
+
+  int32_t previousKey_ = 0;
+  std::unique_ptr<FormImportView> importView_;
+};
+
+// The program's one window, set while it exists.
+extern TForm1* Form1;
