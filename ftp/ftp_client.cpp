@@ -289,3 +289,18 @@ void FtpClient::FailAfterData(const std::string& fault) {
   }
   throw FtpError(fault);
 }
+
+void FtpClient::Disconnect() {
+  Busy busy(busy_);
+  RequireConnected();
+  Reply reply;
+  try {
+    reply = Exchange("QUIT");
+  } catch (const FtpError&) {
+    Drop();
+    throw;
+  }
+  Drop();
+  if (ClassifyReply(reply) != ReplyKind::Completion)
+    throw FtpError("QUIT refused: " + reply.FirstLine());
+}
