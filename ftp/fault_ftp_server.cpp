@@ -174,6 +174,10 @@ void FaultFtpServer::Serve(int control) {
     std::string argument = line.size() > verb.size() ? line.substr(verb.size() + 1) : "";
     std::string reply = NextReply(verb);
     if (reply == kClose) return;
+    if (reply.size() > kClose.size() && reply.ends_with(kClose)) {  // reply, then close
+      SendText(control, reply.substr(0, reply.size() - kClose.size()));
+      return;
+    }
     bool accepted = reply[0] == '1' || reply[0] == '2';
     if (verb == "PORT" && accepted && ParsePort(argument, s.dataPeer) && script_.connectAtPort &&
         script_.data != DataFault::NeverConnect) {

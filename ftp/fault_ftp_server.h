@@ -1,7 +1,8 @@
 // A scripted FTP server on 127.0.0.1, run in a thread of the test, for the
 // faults a real server cannot be made to show. The verb of each command picks
 // the next of its scripted replies (the last one repeats); kSilent sends
-// nothing, kClose drops the control connection. It records every command
+// nothing, kClose drops the control connection (a reply ending in kClose is
+// sent before). It records every command
 // line, the number of connections and each stored file. Serves one client at
 // a time; stops and joins its thread when destroyed. Test code only.
 #pragma once

@@ -34,6 +34,14 @@ std::string PortCommand(const Endpoint& e) {
   return text + std::to_string(e.port >> 8) + "," + std::to_string(e.port & 255);
 }
 
+bool ComesFrom(const Socket& data, uint32_t address) {
+  try {
+    return PeerEndpoint(data).address == address;
+  } catch (const FtpError&) {
+    return false;  // already gone
+  }
+}
+
 }  // namespace
 
 struct FtpClient::Busy {
@@ -139,7 +147,8 @@ void FtpClient::ExpectCompletion(const std::string& command) {
 
 void FtpClient::Connect() {
   Busy busy(busy_);
-  if (Connected()) return;
+  if (Connected() && !IdleConnectionBroken()) return;
+  Drop();
   uint32_t address = 0;
   if (!ParseIpv4(Host, address)) throw FtpError("Host \"" + Host + "\" is not an IPv4 address");
   if (Port < 1 || Port > 65535) throw FtpError("Port " + std::to_string(Port) + " is out of range");
@@ -160,6 +169,15 @@ void FtpClient::Connect() {
     Drop();
     throw;
   }
+}
+
+bool FtpClient::IdleConnectionBroken() {
+  // Between operations the server has nothing to say; anything readable is
+  // its closing of the connection (often after an idle timeout) or a reply
+  // out of step.
+  std::vector<PollEntry> entries{{&control_, false}};
+  PollSockets(entries, 0);
+  return entries[0].ready;
 }
 
 void FtpClient::Login() {
@@ -233,7 +251,7 @@ Socket FtpClient::AcceptData(Socket& listener, const std::string& stor) {
     if (entries[0].ready) {
       Socket data = AcceptWaiting(listener);
       // Only the server may fetch the register; anyone else is turned away.
-      if (data.Valid() && PeerEndpoint(data).address == serverAddress) {
+      if (data.Valid() && ComesFrom(data, serverAddress)) {
         listener.Close();
         return data;
       }
@@ -264,6 +282,7 @@ void FtpClient::SendFile(const std::string& localName, std::ifstream& file, Sock
       if (got == 0) break;
       SendAll(data, piece.data(), got, "sending \"" + localName + "\" for " + stor);
       total += got;
+      if (OnWait) OnWait();
       if (got < piece.size()) break;
     }
     ShutdownSending(data);

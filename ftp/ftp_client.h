@@ -27,8 +27,9 @@ class FtpClient {
   bool Passive = false;  // only active mode (false) is supported
   std::function<void()> OnWait;
 
-  // Connects and logs in; does nothing when already connected. After a
-  // refused login sends QUIT, closes and stays not connected.
+  // Connects and logs in; does nothing when already connected, unless the
+  // server has closed the idle connection meanwhile. After a refused login
+  // sends QUIT, closes and stays not connected.
   void Connect();
   // "CWD " + dir; a refusal raises the server's first reply line.
   void ChangeDir(const std::string& dir);
@@ -46,6 +47,7 @@ class FtpClient {
   int WaitLimit() const;
   void RequireConnected() const;
   void Drop();
+  bool IdleConnectionBroken();
   void Login();
   void QuitQuietly();
   void SendCommand(const std::string& command);

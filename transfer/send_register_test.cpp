@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "ftp/fault_ftp_server.h"
 #include "ftp/ftp_error.h"
@@ -280,6 +281,19 @@ TEST_F(SendRegisterTest, NextCallGoesOnOverTheConnectionLeftOpen) {
   EXPECT_EQ(seen[9], "QUIT");
   EXPECT_EQ(dialogs_.Texts(), std::vector{ResultText("74930537.s05")});
   EXPECT_FALSE(DumpKept());
+}
+
+TEST_F(SendRegisterTest, NextCallLogsInAgainWhenTheServerClosedTheConnectionLeftOpen) {
+  FaultScript script;
+  script.replies["CWD"] = {"421 Idle timeout, closing control connection." + kClose,
+                           "250 Directory changed"};
+  FaultFtpServer server(script);
+  EXPECT_EQ(SendError(server.Port()), "421 Idle timeout, closing control connection.");
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // let the close arrive
+  Send(server.Port());
+  EXPECT_EQ(server.Connections(), 2);
+  EXPECT_EQ(dialogs_.Texts(), std::vector{ResultText("74930537.s05")});
+  EXPECT_TRUE(server.Files()["74930537.k05"] == controlBytes_);
 }
 
 TEST_F(SendRegisterTest, FailedLogoutShowsItsMessageAndTheRunGoesOn) {
