@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -220,8 +221,11 @@ void FtpClient::Upload(const std::string& localName, const std::string& remoteNa
   Busy busy(busy_);
   RequireConnected();
   if (Passive) throw FtpError("Passive mode is not supported");
-  std::ifstream file(localName, std::ios::binary);
-  if (!file) throw InOutError("Cannot open local file \"" + localName + "\" for reading");
+  std::error_code ignored;
+  std::ifstream file;
+  if (std::filesystem::is_regular_file(localName, ignored))  // no directory, no pipe
+    file.open(localName, std::ios::binary);
+  if (!file.is_open()) throw InOutError("Cannot open local file \"" + localName + "\" for reading");
 
   Socket listener = ListenOn(LocalEndpoint(control_).address);
   Reply port = Exchange(PortCommand(LocalEndpoint(listener)));
@@ -287,10 +291,10 @@ void FtpClient::SendFile(const std::string& localName, std::ifstream& file, Sock
     }
     ShutdownSending(data);
   } catch (const FtpError& e) {
-    data.Close();
+    ResetConnection(data);
     FailAfterData(std::string(e.what()) + " after " + std::to_string(total) + " bytes");
   } catch (const InOutError&) {
-    data.Close();
+    ResetConnection(data);  // the server must not store the part sent as the whole file
     FailAfterData("Cannot read local file \"" + localName + "\" after " + std::to_string(total) +
                   " bytes");
   }

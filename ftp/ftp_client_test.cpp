@@ -279,9 +279,11 @@ TEST(FtpClient, UploadSucceedsOnlyOnACompletionReply) {
 
 TEST(FtpClient, UnreadableLocalFileSendsNothing) {
   FaultFtpServer server({});
+  TempDir dir;
   FtpClient ftp = ClientFor(server.Port());
   ftp.Connect();
-  EXPECT_THROW(ftp.Upload("no-such-file.txt", "74930537.s05"), InOutError);
+  for (std::string local : {std::string("no-such-file.txt"), dir.Path().string()})
+    EXPECT_THROW(ftp.Upload(local, "74930537.s05"), InOutError) << local;
   EXPECT_THAT(server.Commands(), ElementsAre("USER kvoter", "PASS s3cret"));
   EXPECT_TRUE(ftp.Connected());
 }

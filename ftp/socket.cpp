@@ -143,6 +143,13 @@ void ShutdownSending(const Socket& socket) {
   if (::shutdown(socket.Handle(), SHUT_WR) != 0) RaiseSystem("Cannot close the data stream", errno);
 }
 
+void ResetConnection(Socket& socket) {
+  if (!socket.Valid()) return;
+  linger immediately{1, 0};
+  ::setsockopt(socket.Handle(), SOL_SOCKET, SO_LINGER, &immediately, sizeof immediately);
+  socket.Close();
+}
+
 void PollSockets(std::vector<PollEntry>& entries, int timeoutMs) {
   std::vector<pollfd> fds;
   for (const PollEntry& e : entries)

@@ -59,6 +59,8 @@ size_t SendSome(const Socket& socket, const char* data, size_t size);
 long ReceiveSome(const Socket& socket, char* data, size_t size);
 // Ends our direction of the stream (the peer reads end of file).
 void ShutdownSending(const Socket& socket);
+// Closes with a reset, so that the peer cannot take what it got for the end.
+void ResetConnection(Socket& socket);
 
 struct PollEntry {
   const Socket* socket = nullptr;
