@@ -190,6 +190,7 @@ void FaultFtpServer::Serve(int control) {
 
     if (script_.data == DataFault::NeverConnect) continue;
     if (s.data < 0) s.data = ConnectData(s.dataPeer, script_.data == DataFault::ForeignAddress);
+    if (s.data < 0) continue;  // the client listens no more
     if (script_.data == DataFault::StopReading || script_.data == DataFault::ForeignAddress)
       continue;
     std::string bytes;

@@ -262,6 +262,15 @@ TEST_F(SendRegisterTest, FailuresBetweenLoginAndLogoutLeaveWithTheErrorAndShowNo
   }
 }
 
+TEST_F(SendRegisterTest, ReadsTheRegisterByItsArgumentAndTheControlFileByItsFixedName) {
+  FaultFtpServer server({});
+  work_.Write("other.txt", "another register\r\n");
+  SendRegister(ftp_, dialogs_, FakeClock("14:05:37"), "127.0.0.1", "kvoter", "kvoter", "other.txt",
+               "//tmp//kvoter", std::to_string(server.Port()));
+  EXPECT_EQ(server.Files()["74930537.s05"], "another register\r\n");
+  EXPECT_TRUE(server.Files()["74930537.k05"] == controlBytes_);
+}
+
 TEST_F(SendRegisterTest, NextCallGoesOnOverTheConnectionLeftOpen) {
   FaultScript script;
   script.replies["CWD"] = {"550 No such directory.", "250 Directory changed"};
