@@ -145,8 +145,13 @@ bool ParsePort(const std::string& argument, sockaddr_in& peer) {
   return true;
 }
 
-int ConnectData(const sockaddr_in& peer, bool foreign) {
+int ConnectData(const sockaddr_in& peer, DataFault fault) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  bool foreign = fault == DataFault::ForeignAddress;
+  if (fault == DataFault::StopReading) {  // a small window fills sooner
+    int bytes = 64 * 1024;
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+  }
   if (foreign) {
     sockaddr_in from = Loopback("127.0.0.2", 0);
     bind(fd, reinterpret_cast<const sockaddr*>(&from), sizeof from);
@@ -182,14 +187,14 @@ void FaultFtpServer::Serve(int control) {
     if (verb == "PORT" && accepted && ParsePort(argument, s.dataPeer) && script_.connectAtPort &&
         script_.data != DataFault::NeverConnect) {
       if (s.data >= 0) close(s.data);
-      s.data = ConnectData(s.dataPeer, script_.data == DataFault::ForeignAddress);
+      s.data = ConnectData(s.dataPeer, script_.data);
     }
     if (reply != kSilent) SendText(control, reply);
     if (verb == "QUIT" && accepted) return;
     if (verb != "STOR" || reply[0] != '1') continue;
 
     if (script_.data == DataFault::NeverConnect) continue;
-    if (s.data < 0) s.data = ConnectData(s.dataPeer, script_.data == DataFault::ForeignAddress);
+    if (s.data < 0) s.data = ConnectData(s.dataPeer, script_.data);
     if (s.data < 0) continue;  // the client listens no more
     if (script_.data == DataFault::StopReading || script_.data == DataFault::ForeignAddress)
       continue;

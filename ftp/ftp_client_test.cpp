@@ -253,7 +253,7 @@ TEST(FtpClient, UploadSucceedsOnlyOnACompletionReply) {
          s.completion = "426 Connection closed; transfer aborted.";
        },
        8 << 20, "426 Connection closed; transfer aborted.", true},
-      {"server stops reading", [](FaultScript& s) { s.data = DataFault::StopReading; }, 48 << 20,
+      {"server stops reading", [](FaultScript& s) { s.data = DataFault::StopReading; }, 12 << 20,
        "the server takes nothing more", false},
       {"failure completion", [](FaultScript& s) { s.completion = "451 Local error in processing"; },
        1000, "failed: 451 Local error in processing", true},
