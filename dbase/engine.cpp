@@ -15,10 +15,10 @@
 #include "dbase/dbf_table.h"
 #include "dbase/decimal.h"
 #include "dbase/file_io.h"
+#include "dbase/table_cache.h"
 
 namespace {
 
-constexpr size_t kCacheEntries = 8;
 constexpr size_t kUpdateBlockBytes = 1 << 20;
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -37,63 +37,10 @@ std::string JoinPath(const std::string& directory, std::string_view name) {
   return path;
 }
 
-// A table kept open for writing.
-struct OpenTable {
-  DbFile file;
-  DbfHeader header;
-  FileIdentity identity;
-  std::string record;  // scratch for one record + end marker
-};
-
-class TableCache {
- public:
-  OpenTable& Acquire(const std::string& path) {
-    FileIdentity now;
-    if (!IdentityOfPath(path, now)) {
-      Forget(path);
-      throw DbError("Table " + path + " does not exist");
-    }
-    auto it = tables_.find(path);
-    if (it != tables_.end() && it->second->identity == now) return *it->second;
-    Forget(path);
-    if (tables_.size() >= kCacheEntries) tables_.erase(tables_.begin());
-    auto table = std::make_unique<OpenTable>();
-    table->file = DbFile(path, DbFile::Mode::ReadWrite);
-    table->identity = table->file.Identity();
-    table->header = ReadHeader(table->file, table->identity.size);
-    return *tables_.emplace(path, std::move(table)).first->second;
-  }
-
-  void Forget(const std::string& path) { tables_.erase(path); }
-  void Clear() { tables_.clear(); }
-
- private:
-  std::map<std::string, std::unique_ptr<OpenTable>> tables_;
-};
-
 std::mutex gMutex;
 TableCache& Cache() {
   static TableCache cache;
   return cache;
-}
-
-// Today's header date, looked up again at most once a minute.
-void HeaderDate(uint8_t out[3]) {
-  static std::time_t checked = 0;
-  static uint8_t date[3];
-  const std::time_t now = std::time(nullptr);
-  if (now < checked || now - checked >= 60) {
-    TodayForHeader(date);
-    checked = now;
-  }
-  std::memcpy(out, date, 3);
-}
-
-void WriteDateAndCount(OpenTable& t) {
-  uint8_t head[dbf::kHeaderSize] = {};
-  HeaderDate(head + dbf::kUpdateYear.offset);
-  dbf::PutUnsigned(head, dbf::kRecordCount, t.header.recordCount);
-  t.file.WriteAt(dbf::kAppendPart.offset, head + dbf::kAppendPart.offset, dbf::kAppendPart.width);
 }
 
 int FieldOf(const DbfHeader& h, const SqlName& column, const std::string& path) {
@@ -104,55 +51,35 @@ int FieldOf(const DbfHeader& h, const SqlName& column, const std::string& path) 
   return i;
 }
 
-// Best effort to leave the file as it was before an append that failed
-// half-way (disk full): old size, old end marker, old count.
-void RestoreAfterFailedAppend(OpenTable& t, uint64_t at) {
-  try {
-    const uint32_t count =
-        static_cast<uint32_t>((at - t.header.headerLength) / t.header.recordLength);
-    if (at < t.identity.size) t.file.WriteAt(at, &dbf::kEndOfFile, 1);
-    t.file.Truncate(t.identity.size);
-    t.header.recordCount = count;
-    WriteDateAndCount(t);
-  } catch (...) {
-  }
-}
-
-void Insert(const std::string& path, const Statement& st) {
-  OpenTable& t = Cache().Acquire(path);
-  const DbfHeader& h = t.header;
+void Insert(const std::string& directory, const Statement& st) {
+  OpenTable& t = Cache().Acquire(directory, st.table.text);
+  const DbfHeader& h = t.Header();
+  const std::string& path = t.Path();
   if (st.columns.size() != st.values.size())
     throw DbError("Insert into " + path + " names " + std::to_string(st.columns.size()) +
                   " columns but gives " + std::to_string(st.values.size()) + " values");
-  if (h.recordCount == UINT32_MAX) throw DbError("Table " + path + " is full");
-  std::string& rec = t.record;
-  rec.assign(h.recordLength + 1, ' ');
-  std::vector<bool> given(h.fields.size(), false);
-  for (size_t f = 0; f < h.fields.size(); ++f)
-    std::memset(&rec[h.fields[f].offset], h.fields[f].rule->blank,
-                static_cast<size_t>(h.fields[f].width));
+  std::string& rec = t.scratch;
+  rec.resize(h.recordLength);
+  rec[0] = dbf::kLiveFlag;
+  for (const DbfField& f : h.fields)
+    std::memset(&rec[f.offset], f.rule->blank, static_cast<size_t>(f.width));
+  uint64_t given = 0;  // columns named so far (the first 64; more are checked by search)
   for (size_t c = 0; c < st.columns.size(); ++c) {
     const int f = FieldOf(h, st.columns[c], path);
-    if (given[static_cast<size_t>(f)])
+    bool twice = false;
+    if (f < 64) {
+      twice = (given >> f) & 1;
+      given |= uint64_t{1} << f;
+    } else {
+      for (size_t k = 0; k < c; ++k) twice = twice || h.FindField(st.columns[k].text) == f;
+    }
+    if (twice)
       throw DbError("Insert into " + path + " names column " + std::string(st.columns[c].text) +
                     " twice");
-    given[static_cast<size_t>(f)] = true;
     const DbfField& field = h.fields[static_cast<size_t>(f)];
     EncodeValue(field, st.values[c].text, st.values[c].quoted, h.cp866, path, &rec[field.offset]);
   }
-  rec[0] = dbf::kLiveFlag;
-  rec[h.recordLength] = static_cast<char>(dbf::kEndOfFile);
-  const uint64_t at = h.headerLength + static_cast<uint64_t>(h.recordCount) * h.recordLength;
-  try {
-    t.file.WriteAt(at, rec.data(), rec.size());
-    ++t.header.recordCount;
-    WriteDateAndCount(t);
-  } catch (...) {
-    RestoreAfterFailedAppend(t, at);
-    Cache().Forget(path);
-    throw;
-  }
-  t.identity = t.file.Identity();
+  t.Append(rec.data());
 }
 
 // The WHERE of an UPDATE, prepared once: text by trimmed value in the
@@ -209,9 +136,10 @@ class Condition {
   bool null_ = false;
 };
 
-void Update(const std::string& path, const Statement& st) {
-  OpenTable& t = Cache().Acquire(path);
-  const DbfHeader& h = t.header;
+void Update(const std::string& directory, const Statement& st) {
+  OpenTable& t = Cache().Acquire(directory, st.table.text);
+  const DbfHeader& h = t.Header();
+  const std::string& path = t.Path();
   // Every new value encoded (and so checked) before the file is touched.
   struct Change {
     const DbfField* field;
@@ -234,7 +162,7 @@ void Update(const std::string& path, const Statement& st) {
       const size_t n = std::min<size_t>(perBlock, h.recordCount - first);
       const uint64_t at = h.headerLength + static_cast<uint64_t>(first) * h.recordLength;
       const size_t bytes = n * h.recordLength;
-      if (t.file.ReadAt(at, block.data(), bytes) != bytes)
+      if (t.File().ReadAt(at, block.data(), bytes) != bytes)
         throw DbError("Table " + path + " ends inside record " + std::to_string(first + 1));
       bool dirty = false;
       for (size_t r = 0; r < n; ++r) {
@@ -245,17 +173,16 @@ void Update(const std::string& path, const Statement& st) {
         dirty = true;
       }
       if (dirty) {
-        t.file.WriteAt(at, block.data(), bytes);
+        t.File().WriteAt(at, block.data(), bytes);
         changed = true;
       }
       first += static_cast<uint32_t>(n);
     }
-    if (changed) WriteDateAndCount(t);
+    if (changed) t.Touch();
   } catch (...) {
     Cache().Forget(path);
     throw;
   }
-  t.identity = t.file.Identity();
 }
 
 bool ValidColumnName(std::string_view name) {
@@ -351,14 +278,19 @@ void ExecuteStatement(const std::string& directory, const Statement& st) {
   std::lock_guard<std::mutex> lock(gMutex);
   switch (st.kind) {
     case SqlKind::Insert:
-      return Insert(ResolveTablePath(directory, st.table.text, true), st);
+      return Insert(directory, st);
     case SqlKind::Update:
-      return Update(ResolveTablePath(directory, st.table.text, true), st);
+      return Update(directory, st);
     case SqlKind::Create:
       return Create(ResolveTablePath(directory, st.table.text, false), st);
     case SqlKind::Select:
       throw DbError("A SELECT returns rows: open it instead of executing it");
   }
+}
+
+void SettleTable(const std::string& path) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  Cache().Settle(path);
 }
 
 void CloseCachedTables() {

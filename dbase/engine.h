@@ -20,5 +20,9 @@ std::string ResolveTablePath(const std::string& directory, std::string_view name
 // INSERT, UPDATE or CREATE TABLE; a SELECT is refused (it returns rows).
 void ExecuteStatement(const std::string& directory, const Statement& statement);
 
+// Cuts the growth padding of a cached table so that its file holds exactly
+// the table (before the table is read as a file).
+void SettleTable(const std::string& path);
+
 // Closes every cached table (tests, and before files are moved away).
 void CloseCachedTables();

@@ -1,9 +1,11 @@
 #include "dbase/file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -95,6 +97,60 @@ void DbFile::WriteAt(uint64_t offset, const void* data, size_t n) {
 
 void DbFile::Truncate(uint64_t size) {
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) Fail("Cannot truncate table", path_);
+}
+
+void DbFile::Reserve(uint64_t size) {
+  const FileIdentity now = Identity();
+  if (now.size >= size) return;
+  const int rc =
+      ::posix_fallocate(fd_, static_cast<off_t>(now.size), static_cast<off_t>(size - now.size));
+  if (rc != 0) {
+    errno = rc;
+    Fail("Cannot extend table", path_);
+  }
+}
+
+MappedRegion::MappedRegion(const DbFile& file, uint64_t offset, size_t length)
+    : offset_(offset), length_(length) {
+  void* p = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, file.fd_,
+                   static_cast<off_t>(offset));
+  if (p == MAP_FAILED) Fail("Cannot map table", file.path_);
+  base_ = static_cast<char*>(p);
+}
+
+MappedRegion::~MappedRegion() {
+  if (base_ != nullptr) ::munmap(base_, length_);
+}
+
+MappedRegion::MappedRegion(MappedRegion&& other) noexcept
+    : base_(std::exchange(other.base_, nullptr)), offset_(other.offset_), length_(other.length_) {}
+
+MappedRegion& MappedRegion::operator=(MappedRegion&& other) noexcept {
+  if (this != &other) {
+    if (base_ != nullptr) ::munmap(base_, length_);
+    base_ = std::exchange(other.base_, nullptr);
+    offset_ = other.offset_;
+    length_ = other.length_;
+  }
+  return *this;
+}
+
+void MappedRegion::Prefault(uint64_t offset, size_t n) const {
+#ifdef MADV_POPULATE_WRITE
+  const uint64_t page = PageSize();
+  const uint64_t start = std::max(offset, offset_) / page * page;
+  const uint64_t end = std::min<uint64_t>(offset + n, offset_ + length_);
+  if (base_ == nullptr || end <= start) return;
+  (void)::madvise(base_ + (start - offset_), end - start, MADV_POPULATE_WRITE);
+#else
+  (void)offset;
+  (void)n;
+#endif
+}
+
+size_t MappedRegion::PageSize() {
+  static const size_t size = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  return size;
 }
 
 void ReplaceFile(const std::string& path, const std::string& bytes) {

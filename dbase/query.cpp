@@ -129,7 +129,9 @@ void Query::Open() {
   if (st.kind != SqlKind::Select)
     throw DbError("Only a SELECT can be opened: run \"" + text + "\" with ExecSQL");
   auto r = std::make_unique<Result>();
-  r->file = DbFile(ResolveTablePath(DatabaseName, st.table.text, true), DbFile::Mode::Read);
+  const std::string path = ResolveTablePath(DatabaseName, st.table.text, true);
+  SettleTable(path);
+  r->file = DbFile(path, DbFile::Mode::Read);
   r->header = ReadHeader(r->file, r->file.Identity().size);
   r->reader.emplace(r->file, r->header);
   for (size_t i = 0; i < r->header.fields.size(); ++i) {

@@ -53,6 +53,8 @@ class Parser {
     Keyword("into");
     st_.kind = SqlKind::Insert;
     st_.table = QuotedName();
+    st_.columns.reserve(16);
+    st_.values.reserve(16);
     Char('(');
     do st_.columns.push_back(Identifier("a column name"));
     while (Comma());
