@@ -80,11 +80,6 @@ DbfHeader ReadHeader(const DbFile& file, uint64_t fileSize) {
   if (h.headerLength > fileSize)
     NotDbase(file, "header length " + std::to_string(h.headerLength) + " exceeds the file size " +
                        std::to_string(fileSize));
-  const uint64_t needed = h.headerLength + static_cast<uint64_t>(h.recordCount) * h.recordLength;
-  if (needed > fileSize)
-    NotDbase(file, "the header claims " + std::to_string(h.recordCount) + " records of " +
-                       std::to_string(h.recordLength) + " bytes, but the file holds only " +
-                       std::to_string(fileSize) + " bytes");
   std::vector<uint8_t> all(h.headerLength);
   if (file.ReadAt(0, all.data(), all.size()) != all.size())
     NotDbase(file, "the header cannot be read whole");
@@ -107,6 +102,12 @@ DbfHeader ReadHeader(const DbFile& file, uint64_t fileSize) {
     NotDbase(file, "record length " + std::to_string(h.recordLength) +
                        " does not match its fields (" + std::to_string(offset) +
                        " bytes with the deletion flag)");
+  // Checked against the real size before any record is read.
+  const uint64_t needed = h.headerLength + static_cast<uint64_t>(h.recordCount) * h.recordLength;
+  if (needed > fileSize)
+    NotDbase(file, "the header claims " + std::to_string(h.recordCount) + " records of " +
+                       std::to_string(h.recordLength) + " bytes, but the file holds only " +
+                       std::to_string(fileSize) + " bytes");
   return h;
 }
 
