@@ -102,12 +102,16 @@ constexpr std::array<char32_t, 128> k866Unicode = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,  // ° ∙ · √ № ¤ ■ nbsp
 };
 
-std::string Translate(std::string_view text, const std::array<uint8_t, 128>& upper) {
-  std::string out(text);
-  for (char& c : out) {
+void TranslateInPlace(std::string& text, const std::array<uint8_t, 128>& upper) {
+  for (char& c : text) {
     const auto b = static_cast<uint8_t>(c);
     if (b >= 0x80) c = static_cast<char>(upper[b - 0x80]);
   }
+}
+
+std::string Translate(std::string_view text, const std::array<uint8_t, 128>& upper) {
+  std::string out(text);
+  TranslateInPlace(out, upper);
   return out;
 }
 
@@ -192,6 +196,7 @@ std::string ToUtf8(std::string_view text, const std::array<char32_t, 128>& unico
 }  // namespace
 
 std::string Cp1251ToCp866(std::string_view text) { return Translate(text, k1251To866); }
+void Cp1251ToCp866InPlace(std::string& text) { TranslateInPlace(text, k1251To866); }
 std::string Cp866ToCp1251(std::string_view text) { return Translate(text, k866To1251); }
 
 std::string Utf8ToCp1251(std::string_view utf8) {

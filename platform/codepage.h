@@ -12,6 +12,7 @@
 
 // 1251 -> 866, as CharToOemA does on a Russian Windows.
 std::string Cp1251ToCp866(std::string_view text);
+void Cp1251ToCp866InPlace(std::string& text);
 // 866 -> 1251, as OemToCharA does on a Russian Windows.
 std::string Cp866ToCp1251(std::string_view text);
 
