@@ -102,16 +102,24 @@ constexpr std::array<char32_t, 128> k866Unicode = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,  // ° ∙ · √ № ¤ ■ nbsp
 };
 
-void TranslateInPlace(std::string& text, const std::array<uint8_t, 128>& upper) {
-  for (char& c : text) {
-    const auto b = static_cast<uint8_t>(c);
-    if (b >= 0x80) c = static_cast<char>(upper[b - 0x80]);
-  }
+// All 256 bytes: the lower half unchanged, then the upper half.
+constexpr std::array<uint8_t, 256> Full(const std::array<uint8_t, 128>& upper) {
+  std::array<uint8_t, 256> full{};
+  for (size_t b = 0; b < 256; ++b) full[b] = b < 0x80 ? static_cast<uint8_t>(b) : upper[b - 0x80];
+  return full;
 }
 
-std::string Translate(std::string_view text, const std::array<uint8_t, 128>& upper) {
+constexpr std::array<uint8_t, 256> kFull1251To866 = Full(k1251To866);
+constexpr std::array<uint8_t, 256> kFull866To1251 = Full(k866To1251);
+
+void TranslateInPlace(char* text, size_t size, const std::array<uint8_t, 256>& table) {
+  for (size_t i = 0; i < size; ++i)
+    text[i] = static_cast<char>(table[static_cast<uint8_t>(text[i])]);
+}
+
+std::string Translate(std::string_view text, const std::array<uint8_t, 256>& table) {
   std::string out(text);
-  TranslateInPlace(out, upper);
+  TranslateInPlace(out.data(), out.size(), table);
   return out;
 }
 
@@ -195,9 +203,9 @@ std::string ToUtf8(std::string_view text, const std::array<char32_t, 128>& unico
 
 }  // namespace
 
-std::string Cp1251ToCp866(std::string_view text) { return Translate(text, k1251To866); }
-void Cp1251ToCp866InPlace(std::string& text) { TranslateInPlace(text, k1251To866); }
-std::string Cp866ToCp1251(std::string_view text) { return Translate(text, k866To1251); }
+std::string Cp1251ToCp866(std::string_view text) { return Translate(text, kFull1251To866); }
+void Cp1251ToCp866InPlace(char* text, size_t size) { TranslateInPlace(text, size, kFull1251To866); }
+std::string Cp866ToCp1251(std::string_view text) { return Translate(text, kFull866To1251); }
 
 std::string Utf8ToCp1251(std::string_view utf8) {
   static const Encoder encoder(k1251Unicode);

@@ -7,12 +7,13 @@
 // operator's Windows makes of it (a look-alike, else "?"); see codepage.cpp.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 // 1251 -> 866, as CharToOemA does on a Russian Windows.
 std::string Cp1251ToCp866(std::string_view text);
-void Cp1251ToCp866InPlace(std::string& text);
+void Cp1251ToCp866InPlace(char* text, size_t size);
 // 866 -> 1251, as OemToCharA does on a Russian Windows.
 std::string Cp866ToCp1251(std::string_view text);
 

@@ -1,11 +1,12 @@
 // A FileSystem for tests that fails on purpose where the host's file system
 // cannot be made to: after part of a file is written, at the close, at the
-// rename, or at the creation of the temporary. Everything else goes to the
+// rename, at the creation of the temporary, or at a read. Everything else goes to the
 // host's file system, so the bytes written before the fault are on disk.
 // A fault applies to every target whose path ends with `target_suffix`
 // (all targets when it is empty).
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <string>
@@ -14,10 +15,10 @@
 
 class FailingFileSystem : public FileSystem {
  public:
-  enum class FailAt { Nothing, Create, Write, Close, Rename };
+  enum class FailAt { Nothing, Create, Write, Close, Rename, Read };
 
   FailAt fail_at = FailAt::Nothing;
-  size_t fail_after_bytes = 0;  // for FailAt::Write
+  size_t fail_after_bytes = 0;  // for FailAt::Write and FailAt::Read
   std::string target_suffix;
   int faults = 0;  // how many faults were injected
 
@@ -56,8 +57,23 @@ class FailingFileSystem : public FileSystem {
 
   void Remove(const std::string& path) override { real_.Remove(path); }
 
-  int ReadAll(const std::string& path, std::string& bytes) override {
-    return real_.ReadAll(path, bytes);
+  int OpenForReading(const std::string& path, int& handle) override {
+    const int error = real_.OpenForReading(path, handle);
+    if (error == 0) {
+      targets_[handle] = path;
+      written_[handle] = 0;
+    }
+    return error;
+  }
+
+  int Read(int handle, char* data, size_t capacity, size_t& got) override {
+    size_t& read = written_[handle];
+    if (Applies(targets_[handle], FailAt::Read) && read >= fail_after_bytes) return Fault(EIO);
+    if (Applies(targets_[handle], FailAt::Read))
+      capacity = std::min(capacity, fail_after_bytes - read);
+    const int error = real_.Read(handle, data, capacity, got);
+    read += got;
+    return error;
   }
 
  private:
@@ -74,5 +90,5 @@ class FailingFileSystem : public FileSystem {
 
   FileSystem& real_ = PosixFileSystem();
   std::map<int, std::string> targets_;
-  std::map<int, size_t> written_;
+  std::map<int, size_t> written_;  // bytes written to or read from each handle
 };

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/file_system_fake.h"
@@ -18,8 +19,8 @@ namespace fs = std::filesystem;
 class TextFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/text_file_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string pattern = (fs::temp_directory_path() / "text_file_test.XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -132,14 +133,60 @@ TEST_F(TextFileTest, AnUnwritableDirectoryIsReportedByThePathGiven) {
 }
 
 TEST_F(TextFileTest, ReadingAMissingFileOrADirectoryNamesThePath) {
-  for (const std::string& path : {Path("missing.txt"), dir_}) {
+  const std::pair<std::string, std::string> cases[] = {
+      {Path("missing.txt"), "Cannot open file " + Path("missing.txt") + ": "},
+      {dir_, "Cannot read file " + dir_ + ": "},
+  };
+  for (const auto& [path, message] : cases) {
     try {
       ReadFileBytes(path);
       ADD_FAILURE() << path;
     } catch (const InOutError& e) {
-      EXPECT_EQ(std::string(e.what()).rfind("Cannot open file " + path + ": ", 0), 0u) << e.what();
+      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
+    }
+    try {
+      LineFileReader reader(path);
+      std::string_view line;
+      reader.Next(line);
+      ADD_FAILURE() << path;
+    } catch (const InOutError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
     }
   }
+}
+
+std::vector<std::string> LinesOf(const std::string& path) {
+  std::vector<std::string> lines;
+  LineFileReader reader(path);
+  for (std::string_view line; reader.Next(line);) lines.emplace_back(line);
+  return lines;
+}
+
+TEST_F(TextFileTest, ReadsLinesBrokenByCrLfOrCrLf) {
+  using Lines = std::vector<std::string>;
+  const std::string block(1 << 20, 'a');  // the reader's block size
+  const std::pair<std::string, Lines> cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb\rc", {"a", "b", "c"}},
+      {"a\r\r\nb", {"a", "", "b"}},
+      {"\r\n", {""}},
+      {"a\n\nb\n", {"a", "", "b"}},
+      {"a\r", {"a"}},
+      {block.substr(1) + "\r\nb", {block.substr(1), "b"}},      // CR LF across two blocks
+      {block.substr(1) + "\r\rb", {block.substr(1), "", "b"}},  // CR CR across two blocks
+      {block + block + "x\ny", {block + block + "x", "y"}},     // a line over two blocks
+  };
+  for (const auto& [bytes, lines] : cases) {
+    Put("in.txt", bytes);
+    EXPECT_EQ(LinesOf(Path("in.txt")), lines) << bytes.substr(0, 20);
+  }
+  // Many short lines broken by CR alone.
+  std::string crOnly;
+  for (int i = 0; i < 300000; ++i) crOnly += "line\r";
+  Put("in.txt", crOnly);
+  EXPECT_EQ(LinesOf(Path("in.txt")).size(), 300000u);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "register/dump.h"
 
+#include <vector>
+
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "register/dump_format.h"
@@ -10,9 +12,11 @@ namespace {
 // which the register would read as two payments.
 void RefuseLineBreak(const std::string& text, const std::string& table, int row,
                      const std::string& field) {
-  if (text.find_first_of("\r\n") == std::string::npos) return;
-  throw Error("Table " + table + ", row " + std::to_string(row) + ", field " + field +
-              ": a value holding a line break cannot be dumped: '" + text + "'");
+  for (const char c : text) {
+    if (c != '\r' && c != '\n') continue;
+    throw Error("Table " + table + ", row " + std::to_string(row) + ", field " + field +
+                ": a value holding a line break cannot be dumped: '" + text + "'");
+  }
 }
 
 }  // namespace
@@ -25,25 +29,38 @@ void DumpTable(std::string tableFileName, std::string directory, std::string out
   query.SQL.Add("select * from " + tableFileName);
   query.Open();
 
-  const int fieldCount = query.FieldCount();
+  struct Column {
+    Field* field;
+    const FieldDef* def;
+  };
+  std::vector<Column> columns;
+  for (int i = 0; i < query.FieldCount(); ++i)
+    columns.push_back({&query.Fields(i), &query.FieldDefs(i)});
   const bool toOem = codePageWord == "dos";
-  std::string dump;
-  std::string line;
+
+  // The lines go to a temporary file that replaces the output file only
+  // after the last row; an error before that leaves the earlier file.
+  AtomicFileWriter out(outputPath, fs);
+  std::string block;
+  block.reserve(AtomicFileWriter::kBlockSize + 4096);
   int row = 0;
   for (bool found = query.FindFirst(); found; found = query.FindNext()) {
     ++row;
-    line.clear();
-    for (int i = 0; i < fieldCount; ++i) {
-      const FieldDef& def = query.FieldDefs(i);
-      const std::string value = query.Fields(i).AsString();
-      RefuseLineBreak(value, tableFileName, row, def.Name);
-      AppendDumpField(line, value, def.DataType, def.Size, amountFlag);
-      line += '|';
+    const size_t lineStart = block.size();
+    for (const Column& c : columns) {
+      const std::string value = c.field->AsString();
+      RefuseLineBreak(value, tableFileName, row, c.def->Name);
+      AppendDumpField(block, value, c.def->DataType, c.def->Size, amountFlag);
+      block += '|';
     }
-    if (toOem) Cp1251ToCp866InPlace(line);
-    dump += line;
-    dump += "\r\n";
+    if (toOem) Cp1251ToCp866InPlace(block.data() + lineStart, block.size() - lineStart);
+    block += "\r\n";
+    if (block.size() >= AtomicFileWriter::kBlockSize) {
+      out.Append(block);
+      block.clear();
+    }
   }
   query.Close();
-  WriteFileAtomically(outputPath, dump, fs);
+  out.Append(block);
+  out.Commit();
 }

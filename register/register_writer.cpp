@@ -135,7 +135,7 @@ void AppendRegisterRecord(std::string& out, Values& values, int64_t sequence) {
 
 // The amount text in hundredths; a text that is no amount raises
 // ConvertError naming the dump and the line.
-int32_t Kopecks(std::string_view amount, const std::string& dumpPath, size_t lineNumber) {
+int32_t Kopecks(std::string_view amount, const std::string& dumpPath, int64_t lineNumber) {
   try {
     return SumToKopecks(std::string(TrimView(amount)));
   } catch (const ConvertError& e) {
@@ -144,19 +144,6 @@ int32_t Kopecks(std::string_view amount, const std::string& dumpPath, size_t lin
 }
 
 }  // namespace
-
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] != '\r' && bytes[i] != '\n') continue;
-    lines.push_back(bytes.substr(start, i - start));
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < bytes.size()) lines.push_back(bytes.substr(start));
-  return lines;
-}
 
 std::string RegisterRecord(std::string_view dumpLine, int64_t sequence, bool benefitLayout) {
   Values values{};
@@ -195,28 +182,35 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 
 RegisterSummary WriteRegister(std::string directory, bool benefitLayout, FileSystem& fs) {
   const std::string dumpPath = JoinPath(directory, kDumpName);
-  const std::string dump = ReadFileBytes(dumpPath, fs);
-  const std::vector<std::string_view> lines = SplitLines(dump);
-  if (lines.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
-    throw Error(dumpPath + ": too many lines for one register");
+  LineFileReader dump(dumpPath, fs);
 
-  std::string records;
-  records.reserve(lines.size() * (208 + 2));
+  // The register goes to a temporary file that replaces 74931.txt only at
+  // the commit; an error before it leaves the earlier register as it was.
+  AtomicFileWriter registerFile(JoinPath(directory, kRegisterName), fs);
+  std::string block;
+  block.reserve(AtomicFileWriter::kBlockSize + 4096);
   int64_t total = 0;
-  for (size_t i = 0; i < lines.size(); ++i) {
+  int64_t count = 0;
+  for (std::string_view line; dump.Next(line);) {
+    if (++count > std::numeric_limits<int32_t>::max())
+      throw Error(dumpPath + ": too many lines for one register");
     Values values{};
-    ReadDumpItems(lines[i], benefitLayout, values);
-    AppendRegisterRecord(records, values, static_cast<int64_t>(i) + 1);
-    records += kLineEnd;
-    total += Kopecks(values[kAmount], dumpPath, i + 1);
+    ReadDumpItems(line, benefitLayout, values);
+    AppendRegisterRecord(block, values, count);
+    block += kLineEnd;
+    total += Kopecks(values[kAmount], dumpPath, count);
+    if (block.size() >= AtomicFileWriter::kBlockSize) {
+      registerFile.Append(block);
+      block.clear();
+    }
   }
+  registerFile.Append(block);
+  registerFile.Commit();
 
   RegisterSummary summary;
-  summary.RecordCount = static_cast<int32_t>(lines.size());
+  summary.RecordCount = static_cast<int32_t>(count);
   summary.TotalText = TotalText(total);
-  const std::string control = ControlRecord(summary.RecordCount, summary.TotalText) + kLineEnd;
-
-  WriteFileAtomically(JoinPath(directory, kRegisterName), records, fs);
-  WriteFileAtomically(JoinPath(directory, kControlName), control, fs);
+  WriteFileAtomically(JoinPath(directory, kControlName),
+                      ControlRecord(summary.RecordCount, summary.TotalText) + kLineEnd, fs);
   return summary;
 }

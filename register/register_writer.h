@@ -1,19 +1,18 @@
 // The payment register and its control file, made from the intermediate dump.
 // WriteRegister reads <directory>/7493.txt (lines broken by CR, LF or CR LF),
-// makes one 208-character record per line and writes <directory>/74931.txt
-// and the one-line control file <directory>/74931.kkk, each line followed by
-// CR LF. The dump's 866 bytes are copied as they stand. Every record, the
-// count and the total are built before anything is written: a dump that
-// cannot be read or an amount that cannot be converted (ConvertError naming
-// the dump, the line and the text) leaves both files untouched. Each file is
-// replaced atomically (InOutError naming it); the register is written first,
-// so a failing control file leaves the new register in place.
+// makes one 208-character record per line into <directory>/74931.txt and
+// then writes the one-line control file <directory>/74931.kkk, each line
+// followed by CR LF. The dump's 866 bytes are copied as they stand. The
+// register replaces the earlier one only after its last record: a dump that
+// cannot be read (InOutError) or an amount that cannot be converted
+// (ConvertError naming the dump, the line and the text) leaves both files
+// untouched. Each file is replaced atomically (InOutError naming it); a
+// failing control file leaves the new register in place.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/text_file.h"
 
@@ -27,8 +26,6 @@ RegisterSummary WriteRegister(std::string directory, bool benefitLayout,
                               FileSystem& fs = PosixFileSystem());
 
 // The pieces of the register step.
-// Lines of a text; a last line without a break counts, "" gives none.
-std::vector<std::string_view> SplitLines(std::string_view bytes);
 // The register record (without CR LF) of one dump line, numbered from 1.
 std::string RegisterRecord(std::string_view dumpLine, int64_t sequence, bool benefitLayout);
 // The control record (without CR LF).

@@ -46,8 +46,8 @@ const DumpRow kRow = {"PETROV", "IVAN", "SERGEEVICH", "7493/0086", "408178100000
 class RegisterWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/register_writer_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string pattern = (fs::temp_directory_path() / "register_writer_test.XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -188,20 +188,6 @@ TEST(TotalText, SplitsTwoDigitsBeforeTheEnd) {
   for (const auto& [hundredths, text] : cases) EXPECT_EQ(TotalText(hundredths), text) << hundredths;
 }
 
-TEST(SplitLines, BreaksAtCrLfOrCrLf) {
-  using Lines = std::vector<std::string_view>;
-  const std::pair<std::string, Lines> cases[] = {
-      {"", {}},
-      {"a", {"a"}},
-      {"a\r\nb\r\n", {"a", "b"}},
-      {"a\nb\rc", {"a", "b", "c"}},
-      {"a\r\r\nb", {"a", "", "b"}},
-      {"\r\n", {""}},
-      {"a\n\nb\n", {"a", "", "b"}},
-  };
-  for (const auto& [bytes, lines] : cases) EXPECT_EQ(SplitLines(bytes), lines) << bytes;
-}
-
 TEST(AppendPadded, GivesWhatPadFieldGives) {
   const std::tuple<std::string, int, bool> cases[] = {
       {"abc", 5, true},  {"abc", 5, false}, {"abcdef", 4, true}, {"abcdef", 4, false},
@@ -288,6 +274,23 @@ TEST_F(RegisterWriterTest, AFailingRegisterLeavesBothEarlierFilesAndNoTemporary)
     EXPECT_EQ(failing.faults, 1);
     ExpectEarlierOutputs();
   }
+}
+
+TEST_F(RegisterWriterTest, ADumpThatFailsWhileReadTouchesNoOutput) {
+  PutDumpAndEarlierOutputs(std::vector<std::string>(100, DumpLine(kRow, false)));
+  FailingFileSystem failing;
+  failing.fail_at = FailingFileSystem::FailAt::Read;
+  failing.fail_after_bytes = 1000;
+  failing.target_suffix = "7493.txt";
+  try {
+    WriteRegister(dir_, false, failing);
+    ADD_FAILURE();
+  } catch (const InOutError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot read file " + dir_ + "/7493.txt: ", 0), 0u)
+        << e.what();
+  }
+  EXPECT_EQ(failing.faults, 1);
+  ExpectEarlierOutputs();
 }
 
 TEST_F(RegisterWriterTest, AFailingControlFileLeavesTheNewRegisterAndTheEarlierControlFile) {

@@ -3,7 +3,14 @@
 1251) used by the dump and register golden tests:
   mrg_standard.dbf  the standard layout's columns
   mrg_benefit.dbf   the benefit layout's columns
+and small tables for the dump's other field types and limits:
+  types.dbf         text, date, logical and numeric fields, one row all empty
+  integer.dbf       an integer field (Visual FoxPro table)
+  wide.dbf          two 200-character fields of Cyrillic text (a 402-character line)
+  linebreak.dbf     a text value holding CR LF
 Run with Debian's python3 (python3-dbf) from this directory."""
+import datetime
+
 import dbf
 
 STANDARD = ("LCHET N(6,0); FAMILY C(20); NAME C(20); FATHER C(20); OT_KOD C(9); "
@@ -42,3 +49,23 @@ def write(name, spec, benefit):
 
 write("mrg_standard.dbf", STANDARD, False)
 write("mrg_benefit.dbf", BENEFIT, True)
+
+
+def write_rows(name, spec, rows, dbf_type="db3"):
+    table = dbf.Table(name, spec, dbf_type=dbf_type, codepage="cp1251")
+    table.open(dbf.READ_WRITE)
+    for row in rows:
+        table.append(row)
+    table.close()
+
+
+write_rows("types.dbf", "NAME C(10); PAID D; OK L; SUMMA N(11,2)", [
+    {"name": "Иванов", "paid": datetime.date(2024, 2, 1), "ok": True, "summa": 1520.5},
+    {"name": "Петров", "paid": datetime.date(1999, 12, 31), "ok": False, "summa": 12},
+    {},
+])
+write_rows("integer.dbf", "NAME C(5); COUNT I", [{"name": "AB", "count": 42},
+                                                 {"name": "CD", "count": -7}], dbf_type="vfp")
+write_rows("wide.dbf", "A C(200); B C(200)", [{"a": "Я" * 200, "b": "ё" * 200}])
+write_rows("linebreak.dbf", "NAME C(10); SUMMA N(11,2)", [{"name": "ОК", "summa": 1},
+                                                           {"name": "AB\r\nCD", "summa": 2}])
