@@ -2,10 +2,10 @@
 // order, each field's text brought to its width and followed by "|", every
 // line followed by CR LF. With the code-page word "dos" (exactly) each line
 // is converted from 1251 to 866; lines of any length are converted whole.
-// All rows are read before the output file is written; the file is then
-// replaced atomically, so a failure (DbError from the engine, an Error for
-// a value holding a line break, InOutError "Cannot create file <path>")
-// leaves a file already at the output path as it was.
+// The lines go to a temporary file that replaces the output file only after
+// the last row, so a failure (DbError from the engine, an Error naming the
+// row and field of a value holding a line break, InOutError "Cannot create
+// file <path>") leaves a file already at the output path as it was.
 #pragma once
 
 #include <string>

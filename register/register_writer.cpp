@@ -1,7 +1,9 @@
 #include "register/register_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
+#include <string>
 
 #include "platform/codepage.h"
 #include "platform/error.h"

@@ -31,8 +31,8 @@ ROWS = [
 ]
 
 
-def write(name, spec, benefit):
-    table = dbf.Table(name, spec, dbf_type="db3", codepage="cp1251")
+def write(name, columns, benefit):
+    table = dbf.Table(name, columns, dbf_type="db3", codepage="cp1251")
     table.open(dbf.READ_WRITE)
     for family, first, father, ot_kod, ncheta, summa, b3 in ROWS:
         record = {"lchet": "181000" if benefit else 181000, "family": family, "name": first,
@@ -51,8 +51,8 @@ write("mrg_standard.dbf", STANDARD, False)
 write("mrg_benefit.dbf", BENEFIT, True)
 
 
-def write_rows(name, spec, rows, dbf_type="db3"):
-    table = dbf.Table(name, spec, dbf_type=dbf_type, codepage="cp1251")
+def write_rows(name, columns, rows, dbf_type="db3"):
+    table = dbf.Table(name, columns, dbf_type=dbf_type, codepage="cp1251")
     table.open(dbf.READ_WRITE)
     for row in rows:
         table.append(row)
