@@ -59,8 +59,9 @@ class RecordingRunner : public ProcessRunner {
 class ExtractArchiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("kvoter_arj_" + std::to_string(getpid()) + "_" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    root_ = fs::temp_directory_path() /
+            ("kvoter_arj_" + std::to_string(getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root_);
     fs::create_directories(root_ / "lists");
     work_ = {(root_ / "tmp").string(), (root_ / "tmp" / "pen").string()};
@@ -155,7 +156,8 @@ TEST_F(ExtractArchiveTest, RefusesUnsafeOrUncreatableWorkFolders) {
   EXPECT_THROW(ExtractArchive(w, work_, runner), InOutError);
   EXPECT_TRUE(fs::exists(root_ / "victim" / "PRECIOUS.DBF"));
   // A parent that cannot be made.
-  WorkFolder bad{(root_ / "missing" / "tmp").string(), (root_ / "missing" / "tmp" / "pen").string()};
+  WorkFolder bad{(root_ / "missing" / "tmp").string(),
+                 (root_ / "missing" / "tmp" / "pen").string()};
   try {
     ExtractArchive(w, bad, runner);
     ADD_FAILURE();

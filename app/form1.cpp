@@ -1,6 +1,8 @@
 #include "app/form1.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QProgressBar>
@@ -8,6 +10,7 @@
 #include <QShowEvent>
 
 #include "app/error_dialog.h"
+#include "app/form_run_window.h"
 #include "app/virtual_keys.h"
 #include "register/text.h"
 
@@ -35,9 +38,18 @@ QFont WindowFont() {
 
 }  // namespace
 
-TForm1::TForm1(std::unique_ptr<WindowDialogs> dialogs)
+#ifndef KVOTER_SERVER_ADDRESS
+#define KVOTER_SERVER_ADDRESS "127.0.0.1"
+#endif
+
+FormSettings DefaultFormSettings() {
+  return {ServerSettings{KVOTER_SERVER_ADDRESS, "21"}, DefaultWorkFolder()};
+}
+
+TForm1::TForm1(std::unique_ptr<WindowDialogs> dialogs, FormSettings settings)
     : dialogs_(dialogs ? std::move(dialogs) : std::make_unique<QtWindowDialogs>(this)),
-      OpenDialog1(*dialogs_) {
+      OpenDialog1(*dialogs_),
+      settings_(std::move(settings)) {
   createControls();
   applyWindowSettings();
   applyLayout();
@@ -75,6 +87,12 @@ void TForm1::createControls() {
   ProgressBar1->setTextVisible(false);
   CheckBox1->setChecked(false);
   importView_ = std::make_unique<FormImportView>(*Button2, *ProgressBar1);
+  runWindow_ = std::make_unique<FormRunWindow>(*this);
+  Button2Action = [this](QObject*) { processingRun(); };
+  Button4Action = [this](QObject*) { unpack(); };
+  // The upload's waits keep the window painting and answering; commands
+  // are ignored meanwhile (see command()).
+  ftp.OnWait = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); };
 }
 
 void TForm1::applyWindowSettings() {
@@ -140,7 +158,37 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
-void TForm1::FormShow(QObject*) {
+void TForm1::closeEvent(QCloseEvent* event) {
+  // Closing in the middle of a run would leave its files half-made.
+  if (busy_)
+    event->ignore();
+  else
+    QWidget::closeEvent(event);
+}
+
+void TForm1::command(const std::function<void()>& body) {
+  if (busy_) return;
+  busy_ = true;
+  struct Idle {
+    bool& busy;
+    ~Idle() { busy = false; }
+  } idle{busy_};
+  body();
+}
+
+void TForm1::processingRun() {
+  command([this] { ProcessingRun(*runWindow_, settings_.server); });
+}
+
+void TForm1::unpack() {
+  command([this] { ExtractArchive(*runWindow_, settings_.work, processes_); });
+}
+
+void TForm1::FormShow(QObject* Sender) {
+  command([this, Sender] { chooseFile(Sender); });
+}
+
+void TForm1::chooseFile(QObject*) {
   CheckListBox1->clear();
   FileListBox1.Clear();
   if (!OpenDialog1.Execute()) return;
@@ -154,6 +202,7 @@ void TForm1::Button2Click(QObject* Sender) {
 }
 
 void TForm1::Button3Click(QObject*) {
+  if (busy_) return;
   for (int i = 0; i < CheckListBox1->Count(); ++i) CheckListBox1->SetChecked(i, true);
 }
 
