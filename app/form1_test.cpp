@@ -14,6 +14,7 @@
 #include <fstream>
 #include <optional>
 
+#include "app/scripted_dialogs.h"
 #include "platform/error.h"
 
 namespace fs = std::filesystem;
@@ -21,41 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Names = std::vector<std::string>;
-
-// Answers the open dialog from a script (nullopt: the operator cancels) and
-// records every message box.
-class ScriptedDialogs : public WindowDialogs {
- public:
-  struct Shown {
-    std::string text, caption;
-    DialogButtons buttons;
-    DialogIcon icon;
-  };
-
-  bool OpenFile(std::string& path) override {
-    ++opens;
-    windowOnScreenAtOpen.push_back(window && window->windowHandle() &&
-                                   window->windowHandle()->isVisible());
-    if (answers.empty() || !answers.front()) {
-      if (!answers.empty()) answers.pop_front();
-      return false;
-    }
-    path = *answers.front();
-    answers.pop_front();
-    return true;
-  }
-  DialogAnswer MessageBox(const std::string& text, const std::string& caption,
-                          DialogButtons buttons, DialogIcon icon) override {
-    shown.push_back({text, caption, buttons, icon});
-    return DialogAnswer::Ok;
-  }
-
-  std::deque<std::optional<std::string>> answers;
-  std::vector<Shown> shown;
-  std::vector<bool> windowOnScreenAtOpen;
-  int opens = 0;
-  QWidget* window = nullptr;
-};
 
 class WindowTest : public testing::Test {
  protected:
