@@ -176,7 +176,15 @@ TEST_F(WholeRunTest, CommandsDuringARunAreIgnored) {
     QTest::keyPress(form_->CheckListBox1, Qt::Key_Alt, Qt::AltModifier);
     QTest::keyPress(form_->CheckListBox1, Qt::Key_X, Qt::AltModifier);
   };
+  // And again while the upload waits on the network.
+  int waits = 0;
+  const auto dispatch = form_->ftp.OnWait;
+  form_->ftp.OnWait = [&] {
+    dispatch();
+    if (waits++ == 0) QTest::mouseClick(form_->Button2, Qt::LeftButton);
+  };
   QTest::mouseClick(form_->Button2, Qt::LeftButton);
+  EXPECT_GT(waits, 0);
   EXPECT_EQ(dialogs_->shown.size(), 2u);  // one summary, one result: one run
   EXPECT_EQ(dialogs_->opens, 1);          // the start-up choice only
   EXPECT_EQ(Sent().size(), 2u);
