@@ -280,6 +280,22 @@ TEST_F(WriteTest, ATableChangedBehindTheEnginesBackIsReopened) {
   EXPECT_EQ(rows[5][1], "new");
 }
 
+TEST_F(WriteTest, TwoSpellingsOfTheDirectoryWriteOneTable) {
+  Exec(kCreateStandard);
+  Query a, b;
+  a.DatabaseName = Dir();
+  b.DatabaseName = Dir() + "/./";
+  for (int i = 0; i < 4; ++i) {
+    Query& q = i % 2 ? b : a;
+    q.SQL.Clear();
+    q.SQL.Add("insert into 'mrg7493.dbf' (LCHET) values (" + std::to_string(i) + ")");
+    q.ExecSQL();
+  }
+  std::vector<std::string> got;
+  for (const auto& row : Rows("mrg7493.dbf")) got.push_back(row[0]);
+  EXPECT_EQ(got, (std::vector<std::string>{"0", "1", "2", "3"}));
+}
+
 // The combined table as the processing run builds it, read by other readers.
 class ReadersTest : public WriteTest {
  protected:
