@@ -4,7 +4,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "dbase/cp866.h"
+#include "platform/codepage.h"
 #include "dbase/dbf_format.h"
 #include "dbase/decimal.h"
 
@@ -171,7 +171,7 @@ void EncodeValue(const DbfField& field, std::string_view text, bool quoted, bool
       const size_t n = std::min(width, text.size());
       std::memcpy(dest, text.data(), n);
       std::memset(dest + n, ' ', width - n);
-      if (cp866) DbfCp1251To866InPlace(dest, n);
+      if (cp866) Cp1251ToCp866InPlace(dest, n);
       return;
     }
     case WriteKind::Number: {

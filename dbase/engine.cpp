@@ -10,7 +10,7 @@
 #include <mutex>
 #include <optional>
 
-#include "dbase/cp866.h"
+#include "platform/codepage.h"
 #include "dbase/dbf_format.h"
 #include "dbase/dbf_table.h"
 #include "dbase/decimal.h"
@@ -95,7 +95,7 @@ class Condition {
     switch (field_->rule->write) {
       case WriteKind::Text:
         text_.assign(v);
-        if (h.cp866) DbfCp1251To866InPlace(text_.data(), text_.size());
+        if (h.cp866) Cp1251ToCp866InPlace(text_.data(), text_.size());
         break;
       case WriteKind::Number:
         if (v.empty() && where->value.quoted) {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "dbase/cp866.h"
+#include "platform/codepage.h"
 #include "dbase/decimal.h"
 
 namespace {
@@ -29,7 +29,7 @@ ValueState FormatText(std::string_view raw, bool cp866, std::string& out) {
   size_t e = raw.size();
   while (e > 0 && (raw[e - 1] == ' ' || raw[e - 1] == '\0')) --e;
   out.assign(raw.data(), e);
-  if (cp866) DbfCp866To1251InPlace(out.data(), out.size());
+  if (cp866) Cp866ToCp1251InPlace(out.data(), out.size());
   return ValueState::Value;
 }
 

@@ -206,6 +206,7 @@ std::string ToUtf8(std::string_view text, const std::array<char32_t, 128>& unico
 std::string Cp1251ToCp866(std::string_view text) { return Translate(text, kFull1251To866); }
 void Cp1251ToCp866InPlace(char* text, size_t size) { TranslateInPlace(text, size, kFull1251To866); }
 std::string Cp866ToCp1251(std::string_view text) { return Translate(text, kFull866To1251); }
+void Cp866ToCp1251InPlace(char* text, size_t size) { TranslateInPlace(text, size, kFull866To1251); }
 
 std::string Utf8ToCp1251(std::string_view utf8) {
   static const Encoder encoder(k1251Unicode);

@@ -16,6 +16,7 @@ std::string Cp1251ToCp866(std::string_view text);
 void Cp1251ToCp866InPlace(char* text, size_t size);
 // 866 -> 1251, as OemToCharA does on a Russian Windows.
 std::string Cp866ToCp1251(std::string_view text);
+void Cp866ToCp1251InPlace(char* text, size_t size);
 
 // UTF-8 -> 1251 / 866; a character that the code page lacks, and every
 // byte of a malformed UTF-8 sequence, becomes "?".

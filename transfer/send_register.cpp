@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/codepage.h"
 #include "register/text.h"
-#include "transfer/literals.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "ftp/ftp_error.h"
 #include "ftp/ftp_test_server.h"
 #include "ftp/temp_dir.h"
-#include "transfer/literals.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -85,12 +85,6 @@ TEST(MakeRemoteNames, TakesMinutesAndSecondsOnly) {
     EXPECT_EQ(names.registerName, c.registerName) << c.time;
     EXPECT_EQ(names.controlName, c.controlName) << c.time;
   }
-}
-
-TEST(Cp1251, GivesTheCodePageBytesOfRussianText) {
-  EXPECT_EQ(Cp1251("Результат"), "\xD0\xE5\xE7\xF3\xEB\xFC\xF2\xE0\xF2");
-  EXPECT_EQ(Cp1251("АаЯяЁё !\n"), "\xC0\xE0\xDF\xFF\xA8\xB8 !\n");
-  EXPECT_THROW(Cp1251("€"), std::logic_error);
 }
 
 // Runs each test in a directory of its own holding the run's files, as the
