@@ -3,8 +3,6 @@
 // one INSERT per row built as the copy builds it, then a SELECT walk reading
 // every field AsString. Prints seconds, rows per second and the peak RSS.
 // Usage: dbase_bench [rows...]   (default 100000 1000000)
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,89 +10,26 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "dbase/engine.h"
 #include "dbase/query.h"
+#include "platform/codepage.h"
 #include "register/text.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::CpuSeconds;
+using bench::MaxRssKb;
+using bench::Seconds;
 
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-double CpuSeconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long MaxRssKb() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss;
-}
-
-void Exec(Query& q, const std::string& dir, const std::string& sql) {
-  q.DatabaseName = dir;
-  q.SQL.Clear();
-  q.SQL.Add(sql);
-  q.ExecSQL();
-}
-
-// "ФАМИЛИЯ", "ИМЯ", "ОТЧЕСТВО" in code page 1251.
-const std::string kFamily = "\xD4\xC0\xCC\xC8\xCB\xC8\xDF";
-const std::string kName = "\xC8\xCC\xDF";
-const std::string kFather = "\xCE\xD2\xD7\xC5\xD1\xD2\xC2\xCE";
-
-void MakeList(const std::string& dir, long rows) {
-  Query q;
-  Exec(
-      q, dir,
-      "create table 'SPISOK.DBF' (LCHET NUMERIC(6,0),FAMILY CHAR(20),NAME CHAR(20),FATHER CHAR(20),"
-      "OT_KOD CHAR(10),NCHETA CHAR(40),SUMMA NUMERIC(11,2))");
-  const std::string head =
-      "insert into 'SPISOK.DBF' (LCHET,FAMILY,NAME,FATHER,OT_KOD,NCHETA,SUMMA) values (";
-  for (long i = 0; i < rows; ++i) {
-    Exec(q, dir,
-         head + "1,'" + kFamily + std::to_string(i % 1000) + "','" + kName + "','" + kFather +
-             "','7493/" + std::to_string(1000 + i % 9000).substr(0, 4) + "','4081781000000" +
-             std::to_string(1000000 + i) + "','" + std::to_string(i % 100000) + "." +
-             std::to_string(10 + i % 90) + "')");
-  }
-}
+void Exec(Query& q, const std::string& dir, const std::string& sql) { RunStatement(q, dir, sql); }
 
 // The copy as the processing run does it: one INSERT per row of the list.
 void Import(const std::string& dir) {
-  Query list;
-  Query target;
-  list.DatabaseName = dir;
-  target.DatabaseName = dir;
-  list.SQL.Clear();
-  list.SQL.Add("select * from 'SPISOK.DBF'");
-  list.Open();
-  std::string head = "insert into 'mrg7493.dbf' (" + list.Fields(0).FieldName();
-  for (int i = 1; i < list.FieldCount(); ++i) head += "," + list.Fields(i).FieldName();
-  head += ") values (";
-  (void)list.RecordCount();
-  for (bool more = list.FindFirst(); more; more = list.FindNext()) {
-    std::string values;
-    for (int i = 0; i < list.FieldCount(); ++i) {
-      const TFieldType type = list.FieldDefs(i).DataType;
-      const char* sep = i == 0 ? "" : ",";
-      if (type == ftString) values += std::string(sep) + "'" + list.Fields(i).AsString() + "'";
-      if (type == ftFloat)
-        values += i == 0 ? CommaToDot(list.Fields(i).AsString())
-                         : std::string(sep) + "'" + CommaToDot(list.Fields(i).AsString()) + "'";
-      if (type == ftInteger)
-        values += std::string(sep) + std::to_string(list.Fields(i).AsInteger());
-    }
-    target.SQL.Clear();
-    target.SQL.Add(head + values + ")");
-    target.ExecSQL();
-  }
-  list.Close();
+  Query list, target;
+  bench::NullImportView view;
+  ImportTable(kCombinedTable, "SPISOK.DBF", dir, list, target, view);
 }
 
 size_t Walk(const std::string& dir) {
@@ -116,7 +51,7 @@ void Run(long rows) {
       std::filesystem::temp_directory_path() / ("dbase_bench_" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const std::string d = dir.string();
-  MakeList(d, rows);
+  bench::MakeStandardList(d, "SPISOK.DBF", rows);
   CloseCachedTables();
 
   Query q;

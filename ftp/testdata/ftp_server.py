@@ -1,7 +1,8 @@
 #!/usr/bin/python3
-"""Serves a directory by FTP on 127.0.0.1 at a port the system chooses, for
-the tests: user kvoter, password kvoter, full rights under the directory.
-Usage: ftp_server.py ROOT. Prints the port on stdout, stops on SIGTERM."""
+"""Serves a directory by FTP on 127.0.0.1 at a port the system chooses (or
+the one given), for the tests and for trying the upload by hand: user kvoter,
+password kvoter, full rights under the directory.
+Usage: ftp_server.py ROOT [PORT]. Prints the port on stdout, stops on SIGTERM."""
 import logging
 import signal
 import sys
@@ -28,7 +29,8 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_user("kvoter", "kvoter", root, perm="elradfmw")
     Handler.authorizer = authorizer
-    server = FTPServer(("127.0.0.1", 0), Handler)
+    port = int(sys.argv[2]) if len(sys.argv) > 2 else 0
+    server = FTPServer(("127.0.0.1", port), Handler)
     signal.signal(signal.SIGTERM, stop)
     print(server.socket.getsockname()[1], flush=True)
     try:
