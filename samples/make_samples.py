@@ -26,11 +26,11 @@ PEOPLE = [
 ]
 
 
-def write(name, spec, codepage, rows):
+def write(name, columns, codepage, rows):
     path = os.path.join(HERE, name)
     if os.path.exists(path):
         os.remove(path)
-    table = dbf.Table(path, spec, dbf_type="db3", codepage=codepage)
+    table = dbf.Table(path, columns, dbf_type="db3", codepage=codepage)
     table.open(dbf.READ_WRITE)
     for row in rows:
         table.append(row)
