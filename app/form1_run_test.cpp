@@ -16,17 +16,13 @@
 #include "ftp/ftp_test_server.h"
 #include "ftp/temp_dir.h"
 #include "platform/codepage.h"
+#include "platform/text_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string ReadBytes(const fs::path& p) { return ReadFileBytes(p.string()); }
 
 class WholeRunTest : public testing::Test {
  protected:

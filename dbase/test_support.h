@@ -18,62 +18,15 @@
 #include "dbase/engine.h"
 #include "dbase/query.h"
 
+#include "platform/codepage.h"
+
 namespace dbtest {
 
 namespace fs = std::filesystem;
 
-// Cyrillic of code page 1251 as UTF-8 code points: А..я, Ё, ё, №.
-inline unsigned CodePointOf1251(unsigned char c) {
-  if (c >= 0xC0) return 0x410 + (c - 0xC0);
-  if (c == 0xA8) return 0x401;
-  if (c == 0xB8) return 0x451;
-  if (c == 0xB9) return 0x2116;
-  return c;
-}
-
-inline std::string ToUtf8(std::string_view cp1251) {
-  std::string out;
-  for (unsigned char c : cp1251) {
-    const unsigned cp = c < 0x80 ? c : CodePointOf1251(c);
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
-}
-
-inline std::string To1251(std::string_view utf8) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    unsigned cp = c;
-    size_t n = 1;
-    if (c >= 0xE0) {
-      cp = (c & 0x0F) << 12 | (utf8[i + 1] & 0x3F) << 6 | (utf8[i + 2] & 0x3F);
-      n = 3;
-    } else if (c >= 0xC0) {
-      cp = (c & 0x1F) << 6 | (utf8[i + 1] & 0x3F);
-      n = 2;
-    }
-    i += n;
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-      continue;
-    }
-    char b = '?';
-    for (unsigned k = 0x80; k < 0x100; ++k)
-      if (CodePointOf1251(static_cast<unsigned char>(k)) == cp) b = static_cast<char>(k);
-    out += b;
-  }
-  return out;
-}
+// Expected Cyrillic values are written in UTF-8 in the sources.
+inline std::string ToUtf8(std::string_view cp1251) { return Cp1251ToUtf8(cp1251); }
+inline std::string To1251(std::string_view utf8) { return Utf8ToCp1251(utf8); }
 
 inline std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);

@@ -13,17 +13,13 @@
 #include "ftp/temp_dir.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/text_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string ReadBytes(const fs::path& p) { return ReadFileBytes(p.string()); }
 
 struct Shown {
   std::string text;
