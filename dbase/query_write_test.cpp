@@ -280,6 +280,45 @@ TEST_F(WriteTest, ATableChangedBehindTheEnginesBackIsReopened) {
   EXPECT_EQ(rows[5][1], "new");
 }
 
+TEST_F(WriteTest, BenefitLayoutTableTakesItsRow) {
+  Exec(
+      "create table 'mrg7493.dbf' (LCHET CHAR(6),FAMILY CHAR(20),NAME CHAR(20),FATHER "
+      "CHAR(20),OT_KOD CHAR(9),"
+      "NCHETA CHAR(25),SUMMA NUMERIC(11,2),B3 CHAR(2))");
+  Exec(
+      "insert into 'mrg7493.dbf' (LCHET,FAMILY,NAME,FATHER,OT_KOD,NCHETA,SUMMA,B3) values "
+      "('181000','Ёлкин','Пётр','Ильич','7493/0086','1234567890123456789012345','1520.5','01')");
+  EXPECT_EQ(Rows("mrg7493.dbf"),
+            (std::vector<std::vector<std::string>>{{"181000", "Ёлкин", "Пётр", "Ильич", "7493/0086",
+                                                    "1234567890123456789012345", "1520,5", "01"}}));
+}
+
+TEST_F(WriteTest, AppendsToAVisualFoxProTableFillOtherTypesEmpty) {
+  CopyFixture("vfp_866.dbf", "V.DBF");
+  Exec("insert into 'V.DBF' (SUMMA,FAMILY) values ('2.25','Новый')");
+  EXPECT_EQ(Rows("V.DBF").back(), (std::vector<std::string>{"Новый", "2,25", "0", "", ""}));
+  EXPECT_NE(Refusal("insert into 'V.DBF' (DATA) values ('20240101')").find("date"),
+            std::string::npos);
+  EXPECT_NE(Refusal("update 'V.DBF' set KOL=1").find("integer"), std::string::npos);
+  EXPECT_EQ(Rows("V.DBF").size(), 4u);
+}
+
+TEST_F(WriteTest, TwoSpellingsOfTheDirectoryWriteOneTable) {
+  Exec(kCreateStandard);
+  Query a, b;
+  a.DatabaseName = Dir();
+  b.DatabaseName = Dir() + "/./";
+  for (int i = 0; i < 4; ++i) {
+    Query& q = i % 2 ? b : a;
+    q.SQL.Clear();
+    q.SQL.Add("insert into 'mrg7493.dbf' (LCHET) values (" + std::to_string(i) + ")");
+    q.ExecSQL();
+  }
+  std::vector<std::string> got;
+  for (const auto& row : Rows("mrg7493.dbf")) got.push_back(row[0]);
+  EXPECT_EQ(got, (std::vector<std::string>{"0", "1", "2", "3"}));
+}
+
 // The combined table as the processing run builds it, read by other readers.
 class ReadersTest : public WriteTest {
  protected:
@@ -307,6 +346,27 @@ TEST_F(ReadersTest, Dbfread) {
             "181000|ФАМИЛИЯ|ИМЯ|ОТЧЕСТВО|7493/0165|12345678901234567890|1520.5\n"
             "181000|Ёлкин|Пётр||7493/0164|40817|0.05\n"
             "|Пустой|||||\n");
+}
+
+TEST_F(ReadersTest, DbfreadReadsRowsAppendedToAForeign866List) {
+  if (!std::filesystem::exists("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
+  CopyFixture("std_866.dbf", "SPISOK.DBF");
+  Exec("update 'SPISOK.DBF' set lchet=181000");
+  Exec("insert into 'SPISOK.DBF' (FAMILY,SUMMA,OT_KOD) values ('Ёжиков','0.5','7493/0001')");
+  const auto r = dbtest::RunCommand(
+      "/usr/bin/python3 -c \"import sys, dbfread\n"
+      "for rec in dbfread.DBF(sys.argv[1]):\n"
+      "    print(rec['LCHET'], rec['FAMILY'], rec['OT_KOD'], rec['SUMMA'])\" " +
+      PathOf("SPISOK.DBF").string());
+  if (r.output.find("No module named") != std::string::npos) GTEST_SKIP() << r.output;
+  ASSERT_TRUE(r.ok) << r.output;
+  EXPECT_EQ(r.output,
+            "181000 Иванов 7493/0086 1520.5\n"
+            "181000 Пётр-Ёлкин 7493/00861 1500.0\n"
+            "181000 Smith №5 7493/0164 0.05\n"
+            "181000 Щукина 7493/7493 -3.5\n"
+            "181000 Без суммы 7493/0000 None\n"
+            "None Ёжиков 7493/0001 0.5\n");
 }
 
 TEST_F(ReadersTest, Ogrinfo) {

@@ -185,7 +185,7 @@ class Parser {
     pos_ = i + 1;
     std::string_view raw = text_.substr(start, i - start);
     if (!doubled) return raw;
-    std::string& out = st_.storage.emplace_back();
+    std::string& out = st_.storage.emplace_front();
     out.reserve(raw.size());
     for (size_t k = 0; k < raw.size(); ++k) {
       out += raw[k];

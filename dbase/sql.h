@@ -11,7 +11,7 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
+#include <forward_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,12 +45,12 @@ enum class SqlKind { Select, Insert, Update, Create };
 struct Statement {
   SqlKind kind = SqlKind::Select;
   SqlName table;
-  std::vector<SqlName> columns;           // insert
-  std::vector<SqlValue> values;           // insert
-  std::vector<SqlAssignment> sets;        // update
-  std::optional<SqlAssignment> where;     // update
-  std::vector<SqlColumnDef> definitions;  // create
-  std::deque<std::string> storage;        // unescaped quoted texts
+  std::vector<SqlName> columns;            // insert
+  std::vector<SqlValue> values;            // insert
+  std::vector<SqlAssignment> sets;         // update
+  std::optional<SqlAssignment> where;      // update
+  std::vector<SqlColumnDef> definitions;   // create
+  std::forward_list<std::string> storage;  // unescaped quoted texts
 };
 
 Statement ParseStatement(std::string_view text);

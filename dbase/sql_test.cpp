@@ -14,8 +14,8 @@ TEST(SqlTest, StatementsOfTheProcessingRunParse) {
       "create table 'mrg7493.dbf' (LCHET NUMERIC(6,0),FAMILY CHAR(20),NAME CHAR(20),FATHER "
       "CHAR(20),"
       "OT_KOD CHAR(9),NCHETA CHAR(30),SUMMA NUMERIC(11,2))",
-      "insert into 'mrg7493.dbf' (LCHET,FAMILY,NAME,FATHER,OT_KOD,NCHETA,SUMMA) values "
-      "(181000,'F','I','O','7493/0086','12345678901234567890','1520.5')",
+      ("insert into 'mrg7493.dbf' (LCHET,FAMILY,NAME,FATHER,OT_KOD,NCHETA,SUMMA) values "
+       "(181000,'F','I','O','7493/0086','12345678901234567890','1520.5')"),
       "select * from 'SPISOK.DBF'",
       "select * from mrg7493.dbf",
       "  SELECT  *  FROM  mrg7493.dbf  ",

@@ -46,6 +46,10 @@ OpenTable::~OpenTable() {
   }
 }
 
+bool OpenTable::SameInode(const FileIdentity& now) const {
+  return now.device == identity_.device && now.inode == identity_.inode;
+}
+
 bool OpenTable::SameFile(const FileIdentity& now) const {
   return now.device == identity_.device && now.inode == identity_.inode &&
          now.size == identity_.size;
@@ -107,43 +111,53 @@ void OpenTable::Settle() {
 }
 
 OpenTable& TableCache::Acquire(const std::string& directory, std::string_view name) {
-  std::string key = directory;
-  key += '\x01';
-  key += name;
   const auto now = std::chrono::steady_clock::now();
-  if (auto alias = aliases_.find(key); alias != aliases_.end()) {
-    auto it = tables_.find(alias->second);
-    if (it != tables_.end() && now - it->second->verified < kRecheckInterval &&
-        it->second->HeaderUnchanged())
-      return *it->second;
-  }
+  if (last_ != nullptr && name == lastName_ && directory == lastDirectory_ &&
+      now - last_->verified < kRecheckInterval && last_->HeaderUnchanged())
+    return *last_;
+  last_ = nullptr;
   const std::string path = ResolveTablePath(directory, name, true);
   FileIdentity identity;
   if (!IdentityOfPath(path, identity)) throw DbError("Table " + path + " does not exist");
-  if (auto it = tables_.find(path); it != tables_.end()) {
-    if (it->second->SameFile(identity) && it->second->HeaderUnchanged()) {
-      it->second->verified = now;
-      aliases_[key] = path;
-      return *it->second;
+  OpenTable* table = nullptr;
+  for (auto it = tables_.begin(); it != tables_.end(); ++it) {
+    if (!(*it)->SameInode(identity)) continue;
+    if ((*it)->SameFile(identity) && (*it)->HeaderUnchanged()) {
+      table = it->get();
+    } else {
+      tables_.erase(it);  // changed behind our back
     }
-    tables_.erase(it);  // changed behind our back: its padding is not ours to cut
+    break;
   }
-  if (tables_.size() >= kCacheEntries) tables_.erase(tables_.begin());
-  auto table = std::make_unique<OpenTable>(path);
-  OpenTable& t = *table;
-  tables_[path] = std::move(table);
-  if (aliases_.size() > 64) aliases_.clear();
-  aliases_[key] = path;
-  return t;
+  if (table == nullptr) {
+    if (tables_.size() >= kCacheEntries) tables_.erase(tables_.begin());
+    tables_.push_back(std::make_unique<OpenTable>(path));
+    table = tables_.back().get();
+  }
+  table->verified = now;
+  last_ = table;
+  lastDirectory_ = directory;
+  lastName_ = name;
+  return *table;
 }
 
 void TableCache::Settle(const std::string& path) {
-  if (auto it = tables_.find(path); it != tables_.end()) it->second->Settle();
+  FileIdentity identity;
+  if (!IdentityOfPath(path, identity)) return;
+  for (auto& t : tables_)
+    if (t->SameInode(identity)) t->Settle();
 }
 
-void TableCache::Forget(const std::string& path) { tables_.erase(path); }
+void TableCache::Forget(const std::string& path) {
+  FileIdentity identity;
+  const bool exists = IdentityOfPath(path, identity);
+  std::erase_if(tables_, [&](const std::unique_ptr<OpenTable>& t) {
+    return t->Path() == path || (exists && t->SameInode(identity));
+  });
+  last_ = nullptr;
+}
 
 void TableCache::Clear() {
   tables_.clear();
-  aliases_.clear();
+  last_ = nullptr;
 }

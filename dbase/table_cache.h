@@ -1,4 +1,5 @@
-// Tables kept open for writing between statements, keyed by path. An append
+// Tables kept open for writing between statements, one per file (device and
+// inode, whatever path named it). An append
 // is two stores into shared mappings of the file (the record with the end
 // marker behind it in a window at the tail, date and count in the header
 // page): no system call per row. The file grows in reserved steps; the
@@ -9,9 +10,10 @@
 #pragma once
 
 #include <chrono>
-#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "dbase/dbf_table.h"
 #include "dbase/file_io.h"
@@ -30,7 +32,8 @@ class OpenTable {
   void Touch();
   void Settle();
   bool HeaderUnchanged() const;
-  bool SameFile(const FileIdentity& now) const;
+  bool SameInode(const FileIdentity& now) const;
+  bool SameFile(const FileIdentity& now) const;  // same inode and size
 
   std::chrono::steady_clock::time_point verified;
   std::string scratch;  // one record being built
@@ -55,6 +58,10 @@ class TableCache {
   void Clear();
 
  private:
-  std::map<std::string, std::unique_ptr<OpenTable>> tables_;  // by path
-  std::map<std::string, std::string> aliases_;                // directory + name -> path
+  std::vector<std::unique_ptr<OpenTable>> tables_;
+  // The table of the last statement, reused without a system call for a
+  // short while when the same directory and name come again.
+  OpenTable* last_ = nullptr;
+  std::string lastDirectory_;
+  std::string lastName_;
 };

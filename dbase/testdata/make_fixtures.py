@@ -33,11 +33,11 @@ STANDARD_ROWS = [
 ]
 
 
-def write(name, spec, rows, **kw):
+def write(name, fields, rows, **kw):
     path = os.path.join(HERE, name)
     if os.path.exists(path):
         os.remove(path)
-    table = dbf.Table(path, spec, **kw)
+    table = dbf.Table(path, fields, **kw)
     table.open(dbf.READ_WRITE)
     for row in rows:
         table.append(row)
