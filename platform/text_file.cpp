@@ -202,12 +202,13 @@ void LineFileReader::ReadMore() {
   buffer_.erase(0, pos_);
   pos_ = 0;
   lfKnown_ = false;
-  const size_t size = buffer_.size();
-  buffer_.resize(size + kBlockSize);
+  // Read into a block of its own: growing the buffer by a whole block for
+  // each read would clear a megabyte per short read (a pipe, a slow disk).
+  if (block_.empty()) block_.resize(kBlockSize);
   size_t got = 0;
-  if (const int error = fs_.Read(handle_, buffer_.data() + size, kBlockSize, got))
+  if (const int error = fs_.Read(handle_, block_.data(), block_.size(), got))
     throw InOutError("Cannot read file " + path_ + ": " + Reason(error));
-  buffer_.resize(size + got);
+  buffer_.append(block_.data(), got);
   if (got == 0) atEnd_ = true;
 }
 

@@ -81,6 +81,7 @@ class LineFileReader {
   FileSystem& fs_;
   int handle_ = -1;
   std::string buffer_;
+  std::string block_;  // what one read brings
   size_t pos_ = 0;
   size_t nextLf_ = 0;  // the first LF at or after pos_, or buffer_.size()
   bool lfKnown_ = false;
