@@ -1,9 +1,11 @@
 #include "platform/text_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -24,13 +26,42 @@ mode_t NewFileMode() {
   return mode;
 }
 
+constexpr char kTemporaryMark[] = ".tmp-";
+constexpr size_t kUniquePart = 6;  // the XXXXXX of mkostemp
+
+// A name mkostemp made for `base`: "." base ".tmp-" and six letters or digits.
+bool IsTemporaryOf(std::string_view name, std::string_view base) {
+  const size_t prefix = 1 + base.size() + sizeof kTemporaryMark - 1;
+  if (name.size() != prefix + kUniquePart || name[0] != '.') return false;
+  if (name.substr(1, base.size()) != base) return false;
+  if (name.substr(1 + base.size(), sizeof kTemporaryMark - 1) != kTemporaryMark) return false;
+  for (const char c : name.substr(prefix))
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+// Temporaries of the target left by a run that was killed before its
+// rename; the next run removes them instead of letting them pile up.
+void RemoveStaleTemporaries(const std::string& directory, const std::string& base) {
+  DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* e = readdir(dir)) {
+    if (!IsTemporaryOf(e->d_name, base)) continue;
+    struct stat st;
+    const std::string path = directory + e->d_name;
+    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(path.c_str());
+  }
+  closedir(dir);
+}
+
 class Posix : public FileSystem {
  public:
   int CreateTemporary(const std::string& target, int& handle, std::string& name) override {
     const auto slash = target.rfind('/');
     const std::string directory = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    const std::string text = directory + "." + base + ".tmp-XXXXXX";
+    RemoveStaleTemporaries(directory, base);
+    const std::string text = directory + "." + base + kTemporaryMark + "XXXXXX";
     std::vector<char> pattern(text.begin(), text.end());
     pattern.push_back('\0');
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);

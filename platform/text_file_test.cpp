@@ -57,6 +57,28 @@ TEST_F(TextFileTest, WritesTheExactBytesAndReplacesAnEarlierFile) {
   EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 }
 
+// A run killed between the creation of a temporary and its rename leaves
+// the temporary; writing the same target again removes it, and only it.
+TEST_F(TextFileTest, TemporariesOfAKilledRunAreRemovedWhenTheTargetIsWritten) {
+  const std::set<std::string> kept = {
+      ".out.txt.tmp-abc",       // not a name the writer makes
+      ".out.txt.tmp-abcdefg",   // one letter too many
+      ".other.txt.tmp-Ab12Cd",  // another target's
+      "out.txt.tmp-Ab12Cd",     // no leading dot
+      ".out.txt.tmp-dir123",    // a directory
+  };
+  for (const std::string& name : kept)
+    if (name != ".out.txt.tmp-dir123") Put(name, "keep");
+  fs::create_directory(Path(".out.txt.tmp-dir123"));
+  Put(".out.txt.tmp-Ab12Cd", "stale half of an earlier run");
+  Put(".out.txt.tmp-000000", "stale");
+  WriteFileAtomically(Path("out.txt"), "new");
+  std::set<std::string> expected = kept;
+  expected.insert("out.txt");
+  EXPECT_EQ(Names(), expected);
+  EXPECT_EQ(Get("out.txt"), "new");
+}
+
 TEST_F(TextFileTest, StreamsAppendsAndCommitsAtTheEnd) {
   Put("out.txt", "earlier");
   std::string expected;
