@@ -34,6 +34,8 @@ inline constexpr LayoutField kFieldType{"field type", 11, 1};
 inline constexpr LayoutField kFieldOffset{"field offset", 12, 4};
 inline constexpr LayoutField kFieldLength{"field length", 16, 1};
 inline constexpr LayoutField kFieldDecimals{"field decimals", 17, 1};
+inline constexpr LayoutField kFieldFlags{"field flags (Visual FoxPro)", 18, 1};
+inline constexpr uint8_t kSystemFieldFlag = 0x01;  // hidden, e.g. _NullFlags
 
 inline constexpr uint8_t kTerminator = 0x0D;
 inline constexpr uint8_t kEndOfFile = 0x1A;

@@ -48,6 +48,7 @@ DbfField ReadDescriptor(const DbFile& file, const uint8_t* d, size_t number, siz
              which + " (" + f.name + ") has unknown type " + Hex(static_cast<uint8_t>(f.type)));
   f.width = static_cast<int>(dbf::GetUnsigned(d, dbf::kFieldLength));
   f.decimals = static_cast<int>(dbf::GetUnsigned(d, dbf::kFieldDecimals));
+  f.system = (d[dbf::kFieldFlags.offset] & dbf::kSystemFieldFlag) != 0;
   if (f.width == 0) NotDbase(file, which + " (" + f.name + ") has length 0");
   f.offset = offset;
   return f;
@@ -57,7 +58,7 @@ DbfField ReadDescriptor(const DbFile& file, const uint8_t* d, size_t number, siz
 
 int DbfHeader::FindField(std::string_view name) const {
   for (size_t i = 0; i < fields.size(); ++i)
-    if (SameName(fields[i].name, name)) return static_cast<int>(i);
+    if (!fields[i].system && SameName(fields[i].name, name)) return static_cast<int>(i);
   return -1;
 }
 

@@ -20,6 +20,7 @@ struct DbfField {
   int decimals = 0;
   size_t offset = 0;  // from the start of the record (flag at 0)
   const FieldTypeRule* rule = nullptr;
+  bool system = false;  // Visual FoxPro system field: in the record, never shown
 };
 
 struct DbfHeader {
@@ -31,7 +32,7 @@ struct DbfHeader {
   bool cp866 = false;  // text is stored in code page 866
   std::vector<DbfField> fields;
 
-  // Index of the field named so without regard to case, or -1.
+  // Index of the shown field named so without regard to case, or -1.
   int FindField(std::string_view name) const;
 };
 

@@ -19,6 +19,17 @@ std::string StringList::Text() const {
 
 namespace {
 
+bool SameFieldName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 // The rows of one SELECT: its own handle on the file, the current record
 // copied out of the read block so it stays valid after the last FindNext.
 struct Result {
@@ -136,6 +147,7 @@ void Query::Open() {
   r->reader.emplace(r->file, r->header);
   for (size_t i = 0; i < r->header.fields.size(); ++i) {
     const DbfField& f = r->header.fields[i];
+    if (f.system) continue;
     r->defs.push_back(FieldDef{f.name, f.rule->type, f.rule->sizeIsWidth ? f.width : 0});
     r->fields.push_back(std::make_unique<ResultField>(*r, i));
   }
@@ -186,9 +198,9 @@ const FieldDef& Query::FieldDefs(int i) const {
 
 Field& Query::FieldByName(const std::string& name) {
   Result& r = impl_->Open();
-  const int i = r.header.FindField(name);
-  if (i < 0) throw DbError("Table " + r.file.Path() + " has no field " + name);
-  return *r.fields[static_cast<size_t>(i)];
+  for (const auto& f : r.fields)
+    if (SameFieldName(f->FieldName(), name)) return *f;
+  throw DbError("Table " + r.file.Path() + " has no field " + name);
 }
 
 int Query::RecordCount() const {

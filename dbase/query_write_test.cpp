@@ -303,6 +303,16 @@ TEST_F(WriteTest, AppendsToAVisualFoxProTableFillOtherTypesEmpty) {
   EXPECT_EQ(Rows("V.DBF").size(), 4u);
 }
 
+TEST_F(WriteTest, HiddenSystemFieldsAreFilledButNeitherShownNorNamed) {
+  CopyFixture("fox_30.dbf", "F.DBF");
+  Exec("insert into 'F.DBF' (OT_KOD) values ('new')");
+  const std::string b = ReadFile(PathOf("F.DBF"));
+  EXPECT_EQ(b[static_cast<size_t>(Le(b, 8, 2)) + 4 * 39 + 38], '\0');  // _NullFlags of the new row
+  EXPECT_EQ(Rows("F.DBF").back(), (std::vector<std::string>{"new", "", "", "", ""}));
+  EXPECT_NE(Refusal("insert into 'F.DBF' (_NullFlags) values ('1')").find("no column _NullFlags"),
+            std::string::npos);
+}
+
 TEST_F(WriteTest, TwoSpellingsOfTheDirectoryWriteOneTable) {
   Exec(kCreateStandard);
   Query a, b;

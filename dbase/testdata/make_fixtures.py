@@ -79,21 +79,21 @@ def visual_foxpro():
 
 
 def raw_table(version, language, fields, records, backlink=False, deleted=()):
-    """fields: (name, type, length, decimals); records: tuples of raw bytes."""
+    """fields: (name, type, length, decimals[, flags]); records: tuples of raw bytes."""
     record_length = 1 + sum(f[2] for f in fields)
     header_length = 32 + 32 * len(fields) + 1 + (263 if backlink else 0)
     out = bytearray(struct.pack("<BBBBIHH", version, 124, 5, 17, len(records),
                                 header_length, record_length))
     out += bytes(17) + bytes([language]) + bytes(2)
     offset = 1
-    for name, kind, length, decimals in fields:
+    for name, kind, length, decimals, *flags in fields:
         out += name.encode("ascii").ljust(11, b"\0") + kind.encode("ascii")
-        out += struct.pack("<I", offset) + bytes([length, decimals]) + bytes(14)
+        out += struct.pack("<I", offset) + bytes([length, decimals] + (flags or [0])) + bytes(13)
         offset += length
     out += b"\r" + (bytes(263) if backlink else b"")
     for i, values in enumerate(records):
         out += b"*" if i in deleted else b" "
-        for (name, kind, length, _), value in zip(fields, values):
+        for (name, kind, length, *_), value in zip(fields, values):
             assert len(value) == length, (name, value)
             out += value
     out += b"\x1a"
@@ -109,8 +109,11 @@ def odd_files():
         ("7493/0001 ".encode("cp1251"), b"       0.05", b"     -7", b"00000000", b" "),
         ("deleted   ".encode("cp1251"), b"       9.99", b"      9", b"20000101", b"F"),
     ]
+    # Visual FoxPro's hidden _NullFlags system field is in the record only.
+    fox_fields = fields + [("_NullFlags", "0", 1, 0, 0x01)]
+    fox_rows = [row + (b"\0",) for row in rows]
     with open(os.path.join(HERE, "fox_30.dbf"), "wb") as f:
-        f.write(raw_table(0x30, 0xC9, fields, rows, backlink=True, deleted={3}))
+        f.write(raw_table(0x30, 0xC9, fox_fields, fox_rows, backlink=True, deleted={3}))
     # No language driver byte: taken as code page 1251, bytes unchanged.
     with open(os.path.join(HERE, "unmarked.dbf"), "wb") as f:
         f.write(raw_table(0x03, 0x00, fields, rows[:3]))
