@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -211,26 +212,35 @@ bool LineFileReader::FindBreak(size_t& end, size_t& next) {
   const char* data = buffer_.data();
   const size_t size = buffer_.size();
   if (pos_ >= size) return false;
+  // A long line arriving in many reads is searched once, not once per read.
+  const size_t from = std::max(pos_, scanned_);
   if (!lfKnown_ || nextLf_ < pos_) {
-    const void* lf = std::memchr(data + pos_, '\n', size - pos_);
+    const void* lf = std::memchr(data + from, '\n', size - from);
     nextLf_ = lf ? static_cast<size_t>(static_cast<const char*>(lf) - data) : size;
     lfKnown_ = true;
   }
-  const void* cr = std::memchr(data + pos_, '\r', nextLf_ - pos_);
+  const void* cr = nextLf_ > from ? std::memchr(data + from, '\r', nextLf_ - from) : nullptr;
   if (cr == nullptr) {
-    if (nextLf_ == size) return false;
+    if (nextLf_ == size) {
+      scanned_ = size;
+      return false;
+    }
     end = nextLf_;
     next = nextLf_ + 1;
     return true;
   }
   end = static_cast<size_t>(static_cast<const char*>(cr) - data);
-  if (end + 1 == size && !atEnd_) return false;
+  if (end + 1 == size && !atEnd_) {
+    scanned_ = end;
+    return false;
+  }
   next = end + 1 < size && data[end + 1] == '\n' ? end + 2 : end + 1;
   return true;
 }
 
 void LineFileReader::ReadMore() {
   buffer_.erase(0, pos_);
+  scanned_ = scanned_ > pos_ ? scanned_ - pos_ : 0;
   pos_ = 0;
   lfKnown_ = false;
   // Read into a block of its own: growing the buffer by a whole block for

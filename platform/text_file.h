@@ -87,6 +87,7 @@ class LineFileReader {
   size_t pos_ = 0;
   size_t nextLf_ = 0;  // the first LF at or after pos_, or buffer_.size()
   bool lfKnown_ = false;
+  size_t scanned_ = 0;  // [pos_, scanned_) holds no CR and no LF
   bool atEnd_ = false;
 };
 
