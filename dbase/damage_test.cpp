@@ -1,6 +1,10 @@
 // Damaged and foreign files: a clear DbError naming the file, never a crash,
 // a hang or a read out of bounds (run under the sanitizers too).
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "dbase/query.h"
 #include "dbase/test_support.h"
@@ -71,6 +75,7 @@ const ByteCase kByteCases[] = {
     {"fewer fields: terminator moved up", 32 + 32 * 6, 0x0D, "does not match"},
     {"terminator missing", 32 + 32 * 7, 0x20, "no 0x0D terminator"},
     {"first field without a name", 32, 0x00, "has no name"},
+    {"no fields: terminator in the first descriptor", 32, 0x0D, "declares no fields"},
 };
 
 TEST_F(DamageTest, OneChangedHeaderByteIsAClearError) {
@@ -146,6 +151,42 @@ TEST_F(DamageTest, BadStoredValuesRaiseNamingRecordFieldAndValue) {
       EXPECT_NE(m.find(part), std::string::npos) << m;
   }
   EXPECT_EQ(q.FieldByName("OT_KOD").AsString(), "7493/00861");
+}
+
+TEST_F(DamageTest, ANameFillingAllItsBytesIsAClearError) {
+  std::string bad = ReadFile(dbtest::Fixture("std_1251.dbf"));
+  bad.replace(32 + 32, 11, "FAMILYNAMES");  // the second field's name, no zero after it
+  WriteFile(PathOf("bad.dbf"), bad);
+  const std::string message = OpenAndWalk("bad.dbf");
+  EXPECT_NE(message.find("field 2 has a name of 11 bytes without its terminating zero"),
+            std::string::npos)
+      << message;
+  WriteAndCheckRefusalsChangeNothing("bad.dbf");
+}
+
+// A file of 1 GB (sparse: no block of it written) whose header claims
+// 10^9 records is refused at once, before anything is read or allocated
+// for its records; the writes refuse it too and leave it alone.
+TEST_F(DamageTest, AHugeSparseFileClaimingAMilliardRecordsIsRefusedAtOnce) {
+  std::string head = ReadFile(dbtest::Fixture("std_1251.dbf")).substr(0, 257);
+  const uint32_t claimed = 1000000000;
+  for (int i = 0; i < 4; ++i) head[4 + i] = static_cast<char>((claimed >> (8 * i)) & 0xFF);
+  WriteFile(PathOf("huge.dbf"), head);
+  constexpr off_t kSize = off_t{1} << 30;
+  ASSERT_EQ(::truncate(PathOf("huge.dbf").c_str(), kSize), 0);
+
+  const std::string message = OpenAndWalk("huge.dbf");
+  EXPECT_NE(message.find("claims 1000000000 records"), std::string::npos) << message;
+  for (const char* sql :
+       {"insert into 'huge.dbf' (FAMILY) values ('a')", "update 'huge.dbf' set FAMILY='b'"}) {
+    EXPECT_THROW(Exec(sql), DbError) << sql;
+    CloseCachedTables();
+    EXPECT_EQ(std::filesystem::file_size(PathOf("huge.dbf")), static_cast<uintmax_t>(kSize));
+  }
+  std::ifstream in(PathOf("huge.dbf"), std::ios::binary);
+  std::string again(257, '\0');
+  in.read(again.data(), 257);
+  EXPECT_EQ(again, head);
 }
 
 // Every header byte set to 0x00, 0xFF and flipped: an error or a table, but

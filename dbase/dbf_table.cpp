@@ -39,6 +39,11 @@ DbfField ReadDescriptor(const DbFile& file, const uint8_t* d, size_t number, siz
   f.name.assign(name, n);
   const std::string which = "field " + std::to_string(number);
   if (f.name.empty()) NotDbase(file, which + " has no name");
+  // Ten bytes at most and a zero after them: a name filling all eleven is
+  // a descriptor out of place.
+  if (f.name.size() > dbf::kMaxNameLength)
+    NotDbase(file, which + " has a name of " + std::to_string(f.name.size()) +
+                       " bytes without its terminating zero");
   for (char c : f.name)
     if (static_cast<uint8_t>(c) < 0x20) NotDbase(file, which + " has a name with control bytes");
   f.type = static_cast<char>(d[dbf::kFieldType.offset]);

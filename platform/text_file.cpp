@@ -1,9 +1,12 @@
 #include "platform/text_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -24,13 +27,42 @@ mode_t NewFileMode() {
   return mode;
 }
 
+constexpr char kTemporaryMark[] = ".tmp-";
+constexpr size_t kUniquePart = 6;  // the XXXXXX of mkostemp
+
+// A name mkostemp made for `base`: "." base ".tmp-" and six letters or digits.
+bool IsTemporaryOf(std::string_view name, std::string_view base) {
+  const size_t prefix = 1 + base.size() + sizeof kTemporaryMark - 1;
+  if (name.size() != prefix + kUniquePart || name[0] != '.') return false;
+  if (name.substr(1, base.size()) != base) return false;
+  if (name.substr(1 + base.size(), sizeof kTemporaryMark - 1) != kTemporaryMark) return false;
+  for (const char c : name.substr(prefix))
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+// Temporaries of the target left by a run that was killed before its
+// rename; the next run removes them instead of letting them pile up.
+void RemoveStaleTemporaries(const std::string& directory, const std::string& base) {
+  DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* e = readdir(dir)) {
+    if (!IsTemporaryOf(e->d_name, base)) continue;
+    struct stat st;
+    const std::string path = directory + e->d_name;
+    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(path.c_str());
+  }
+  closedir(dir);
+}
+
 class Posix : public FileSystem {
  public:
   int CreateTemporary(const std::string& target, int& handle, std::string& name) override {
     const auto slash = target.rfind('/');
     const std::string directory = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    const std::string text = directory + "." + base + ".tmp-XXXXXX";
+    RemoveStaleTemporaries(directory, base);
+    const std::string text = directory + "." + base + kTemporaryMark + "XXXXXX";
     std::vector<char> pattern(text.begin(), text.end());
     pattern.push_back('\0');
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
@@ -180,34 +212,44 @@ bool LineFileReader::FindBreak(size_t& end, size_t& next) {
   const char* data = buffer_.data();
   const size_t size = buffer_.size();
   if (pos_ >= size) return false;
+  // A long line arriving in many reads is searched once, not once per read.
+  const size_t from = std::max(pos_, scanned_);
   if (!lfKnown_ || nextLf_ < pos_) {
-    const void* lf = std::memchr(data + pos_, '\n', size - pos_);
+    const void* lf = std::memchr(data + from, '\n', size - from);
     nextLf_ = lf ? static_cast<size_t>(static_cast<const char*>(lf) - data) : size;
     lfKnown_ = true;
   }
-  const void* cr = std::memchr(data + pos_, '\r', nextLf_ - pos_);
+  const void* cr = nextLf_ > from ? std::memchr(data + from, '\r', nextLf_ - from) : nullptr;
   if (cr == nullptr) {
-    if (nextLf_ == size) return false;
+    if (nextLf_ == size) {
+      scanned_ = size;
+      return false;
+    }
     end = nextLf_;
     next = nextLf_ + 1;
     return true;
   }
   end = static_cast<size_t>(static_cast<const char*>(cr) - data);
-  if (end + 1 == size && !atEnd_) return false;
+  if (end + 1 == size && !atEnd_) {
+    scanned_ = end;
+    return false;
+  }
   next = end + 1 < size && data[end + 1] == '\n' ? end + 2 : end + 1;
   return true;
 }
 
 void LineFileReader::ReadMore() {
   buffer_.erase(0, pos_);
+  scanned_ = scanned_ > pos_ ? scanned_ - pos_ : 0;
   pos_ = 0;
   lfKnown_ = false;
-  const size_t size = buffer_.size();
-  buffer_.resize(size + kBlockSize);
+  // Read into a block of its own: growing the buffer by a whole block for
+  // each read would clear a megabyte per short read (a pipe, a slow disk).
+  if (block_.empty()) block_.resize(kBlockSize);
   size_t got = 0;
-  if (const int error = fs_.Read(handle_, buffer_.data() + size, kBlockSize, got))
+  if (const int error = fs_.Read(handle_, block_.data(), block_.size(), got))
     throw InOutError("Cannot read file " + path_ + ": " + Reason(error));
-  buffer_.resize(size + got);
+  buffer_.append(block_.data(), got);
   if (got == 0) atEnd_ = true;
 }
 

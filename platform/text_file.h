@@ -1,7 +1,8 @@
 // Reading and atomic writing of the system's files. A file is written to a
 // new temporary file in the target's directory (".<name>.tmp-XXXXXX"), every
 // write and the close checked, then renamed over the target: a failure at
-// any point leaves the earlier file whole and removes the temporary. Data
+// any point leaves the earlier file whole and removes the temporary; one
+// left by a killed run is removed when the target is next written. Data
 // is not forced to disk: each run makes its files anew from the tables.
 // Failures raise InOutError "Cannot create file <path>: <reason>" (reading:
 // "Cannot open file ..." / "Cannot read file ..."), <path> as given.
@@ -17,7 +18,8 @@
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // A new empty file with a unique name in the directory of `target`.
+  // A new empty file with a unique name in the directory of `target`;
+  // the host's removes the temporaries of `target` a killed run left.
   virtual int CreateTemporary(const std::string& target, int& handle, std::string& name) = 0;
   // Writes all `size` bytes or fails.
   virtual int Write(int handle, const char* data, size_t size) = 0;
@@ -81,9 +83,11 @@ class LineFileReader {
   FileSystem& fs_;
   int handle_ = -1;
   std::string buffer_;
+  std::string block_;  // what one read brings
   size_t pos_ = 0;
   size_t nextLf_ = 0;  // the first LF at or after pos_, or buffer_.size()
   bool lfKnown_ = false;
+  size_t scanned_ = 0;  // [pos_, scanned_) holds no CR and no LF
   bool atEnd_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -54,6 +55,28 @@ TEST_F(TextFileTest, WritesTheExactBytesAndReplacesAnEarlierFile) {
   struct stat st {};
   ASSERT_EQ(stat(Path("empty.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+}
+
+// A run killed between the creation of a temporary and its rename leaves
+// the temporary; writing the same target again removes it, and only it.
+TEST_F(TextFileTest, TemporariesOfAKilledRunAreRemovedWhenTheTargetIsWritten) {
+  const std::set<std::string> kept = {
+      ".out.txt.tmp-abc",       // not a name the writer makes
+      ".out.txt.tmp-abcdefg",   // one letter too many
+      ".other.txt.tmp-Ab12Cd",  // another target's
+      "out.txt.tmp-Ab12Cd",     // no leading dot
+      ".out.txt.tmp-dir123",    // a directory
+  };
+  for (const std::string& name : kept)
+    if (name != ".out.txt.tmp-dir123") Put(name, "keep");
+  fs::create_directory(Path(".out.txt.tmp-dir123"));
+  Put(".out.txt.tmp-Ab12Cd", "stale half of an earlier run");
+  Put(".out.txt.tmp-000000", "stale");
+  WriteFileAtomically(Path("out.txt"), "new");
+  std::set<std::string> expected = kept;
+  expected.insert("out.txt");
+  EXPECT_EQ(Names(), expected);
+  EXPECT_EQ(Get("out.txt"), "new");
 }
 
 TEST_F(TextFileTest, StreamsAppendsAndCommitsAtTheEnd) {
@@ -190,3 +213,51 @@ TEST_F(TextFileTest, ReadsLinesBrokenByCrLfOrCrLf) {
 }
 
 }  // namespace
+
+// Reads of 1 to 7 bytes at a time, as from a pipe: a break may fall on any
+// edge of a read.
+class ShortReads : public FileSystem {
+ public:
+  int CreateTemporary(const std::string& t, int& h, std::string& n) override {
+    return real_.CreateTemporary(t, h, n);
+  }
+  int Write(int h, const char* d, size_t s) override { return real_.Write(h, d, s); }
+  int OpenForReading(const std::string& p, int& h) override { return real_.OpenForReading(p, h); }
+  int Read(int h, char* d, size_t capacity, size_t& got) override {
+    next_ = next_ % 7 + 1;
+    return real_.Read(h, d, std::min(capacity, next_), got);
+  }
+  int Close(int h) override { return real_.Close(h); }
+  int Rename(const std::string& f, const std::string& t) override { return real_.Rename(f, t); }
+  void Remove(const std::string& p) override { real_.Remove(p); }
+
+ private:
+  FileSystem& real_ = PosixFileSystem();
+  size_t next_ = 0;
+};
+
+TEST_F(TextFileTest, ReadsTheSameLinesWhenEachReadBringsAFewBytes) {
+  using Lines = std::vector<std::string>;
+  std::string many;
+  Lines manyLines;
+  for (int i = 0; i < 20000; ++i) {
+    many += "l" + std::to_string(i) + (i % 3 == 0 ? "\r" : i % 3 == 1 ? "\n" : "\r\n");
+    manyLines.push_back("l" + std::to_string(i));
+  }
+  const std::pair<std::string, Lines> cases[] = {
+      {"", {}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb\rc", {"a", "b", "c"}},
+      {"a\r\r\nb", {"a", "", "b"}},
+      {"abcdefg\r\nhijklmn\r\r", {"abcdefg", "hijklmn", ""}},
+      {many, manyLines},
+  };
+  for (const auto& [bytes, lines] : cases) {
+    Put("in.txt", bytes);
+    ShortReads fs;
+    LineFileReader reader(Path("in.txt"), fs);
+    Lines got;
+    for (std::string_view line; reader.Next(line);) got.emplace_back(line);
+    EXPECT_EQ(got, lines) << bytes.substr(0, 20);
+  }
+}
