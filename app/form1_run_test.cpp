@@ -14,7 +14,7 @@
 #include "app/form1.h"
 #include "app/scripted_dialogs.h"
 #include "ftp/ftp_test_server.h"
-#include "ftp/temp_dir.h"
+#include "platform/temp_dir.h"
 #include "platform/codepage.h"
 #include "platform/text_file.h"
 

@@ -8,7 +8,7 @@
 
 #include "ftp/fault_ftp_server.h"
 #include "ftp/ftp_error.h"
-#include "ftp/temp_dir.h"
+#include "platform/temp_dir.h"
 
 namespace {
 

@@ -13,19 +13,14 @@
 #include "platform/error.h"
 #include "platform/file_system_fake.h"
 
+#include "platform/temp_dir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
 class TextFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "text_file_test.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
   void Put(const std::string& name, const std::string& bytes) const {
     std::ofstream(Path(name), std::ios::binary) << bytes;
@@ -37,7 +32,8 @@ class TextFileTest : public ::testing::Test {
     return names;
   }
 
-  std::string dir_;
+  TempDir tmp_;
+  std::string dir_ = tmp_.Path().string();
 };
 
 TEST_F(TextFileTest, WritesTheExactBytesAndReplacesAnEarlierFile) {

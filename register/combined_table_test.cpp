@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ftp/temp_dir.h"
+#include "platform/temp_dir.h"
 #include "platform/codepage.h"
 
 namespace {

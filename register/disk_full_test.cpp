@@ -18,7 +18,7 @@
 
 #include "dbase/engine.h"
 #include "dbase/query.h"
-#include "ftp/temp_dir.h"
+#include "platform/temp_dir.h"
 #include "platform/error.h"
 #include "register/combined_table.h"
 #include "register/dump.h"

@@ -14,6 +14,8 @@
 #include "platform/file_system_fake.h"
 #include "register/register_writer.h"
 
+#include "platform/temp_dir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -25,13 +27,6 @@ std::string Fixture(const std::string& name) {
 
 class DumpTableTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "dump_test.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
   void Put(const std::string& name, const std::string& bytes) const {
     std::ofstream(Path(name), std::ios::binary) << bytes;
@@ -57,7 +52,8 @@ class DumpTableTest : public ::testing::Test {
     return Get("out.txt");
   }
 
-  std::string dir_;
+  TempDir tmp_;
+  std::string dir_ = tmp_.Path().string();
 };
 
 // The combined table of each layout, dumped and registered, byte for byte.

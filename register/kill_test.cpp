@@ -24,7 +24,7 @@
 
 #include "dbase/engine.h"
 #include "dbase/query.h"
-#include "ftp/temp_dir.h"
+#include "platform/temp_dir.h"
 #include "platform/codepage.h"
 
 extern char** environ;

@@ -10,7 +10,7 @@
 
 #include "ftp/ftp_client.h"
 #include "ftp/ftp_test_server.h"
-#include "ftp/temp_dir.h"
+#include "platform/temp_dir.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/text_file.h"

@@ -11,7 +11,7 @@
 #include "ftp/fault_ftp_server.h"
 #include "ftp/ftp_error.h"
 #include "ftp/ftp_test_server.h"
-#include "ftp/temp_dir.h"
+#include "platform/temp_dir.h"
 #include "platform/codepage.h"
 
 namespace {
