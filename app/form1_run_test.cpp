@@ -14,15 +14,13 @@
 #include "app/form1.h"
 #include "app/scripted_dialogs.h"
 #include "ftp/ftp_test_server.h"
-#include "platform/temp_dir.h"
 #include "platform/codepage.h"
+#include "platform/temp_dir.h"
 #include "platform/text_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const fs::path& p) { return ReadFileBytes(p.string()); }
 
 class WholeRunTest : public testing::Test {
  protected:

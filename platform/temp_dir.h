@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -47,4 +48,16 @@ inline std::string AwkwardBytes(size_t size) {
   std::string bytes("line\r\nbare\n\r\x1A\x00\xFF\xFE end", 20);
   for (size_t i = 0; bytes.size() < size; ++i) bytes += static_cast<char>((i * 7919) % 256);
   return bytes.substr(0, std::max(size, size_t{20}));
+}
+
+// A whole file's bytes; empty when it cannot be read (absent, say).
+inline std::string ReadBytes(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void WriteBytes(const std::filesystem::path& p, const std::string& bytes) {
+  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
 }

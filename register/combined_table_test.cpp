@@ -6,8 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/temp_dir.h"
 #include "platform/codepage.h"
+#include "platform/temp_dir.h"
+#include "register/test_tables.h"
 
 namespace {
 
@@ -100,19 +101,7 @@ class CombinedTableTest : public ::testing::Test {
  protected:
   void Exec(const std::string& statement) { RunStatement(query_, dir(), statement); }
   std::string dir() const { return dir_.Path().string(); }
-  std::vector<std::string> Rows(const std::string& table) {
-    Query q;
-    q.DatabaseName = dir();
-    q.SQL.Add("select * from '" + table + "'");
-    q.Open();
-    std::vector<std::string> rows;
-    for (bool r = q.FindFirst(); r; r = q.FindNext()) {
-      std::string row;
-      for (int i = 0; i < q.FieldCount(); ++i) row += q.Fields(i).AsString() + "|";
-      rows.push_back(Cp1251ToUtf8(row));
-    }
-    return rows;
-  }
+  std::vector<std::string> Rows(const std::string& table) { return TableRows(dir(), table); }
   void Import(const std::string& list) {
     ImportTable(kCombinedTable, list, dir(), query1_, query2_, view_);
   }

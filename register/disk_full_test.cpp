@@ -18,8 +18,8 @@
 
 #include "dbase/engine.h"
 #include "dbase/query.h"
-#include "platform/temp_dir.h"
 #include "platform/error.h"
+#include "platform/temp_dir.h"
 #include "register/combined_table.h"
 #include "register/dump.h"
 #include "register/register_writer.h"
@@ -30,17 +30,6 @@ namespace fs = std::filesystem;
 
 constexpr int kSizeKb = 512;
 constexpr size_t kPage = 4096;
-
-std::string ReadBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteBytes(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 class DiskFullTest : public ::testing::Test {
  protected:

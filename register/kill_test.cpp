@@ -24,8 +24,8 @@
 
 #include "dbase/engine.h"
 #include "dbase/query.h"
-#include "platform/temp_dir.h"
 #include "platform/codepage.h"
+#include "platform/temp_dir.h"
 
 extern char** environ;
 
@@ -47,17 +47,6 @@ constexpr int kRows = 200000;
 #endif
 constexpr int kKills = 20;
 const char* const kOutputs[] = {"7493.txt", "74931.txt", "74931.kkk"};
-
-std::string ReadBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteBytes(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // The payment list, written through the engine's own statements.
 void MakeList(const std::string& dir) {

@@ -10,16 +10,15 @@
 
 #include "ftp/ftp_client.h"
 #include "ftp/ftp_test_server.h"
-#include "platform/temp_dir.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/temp_dir.h"
 #include "platform/text_file.h"
+#include "register/test_tables.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const fs::path& p) { return ReadFileBytes(p.string()); }
 
 struct Shown {
   std::string text;
@@ -82,29 +81,11 @@ class ProcessingRunTest : public ::testing::Test {
   }
   void TearDown() override { fs::current_path(saved_); }
 
-  // Every row of a table, each field as text, "|"-joined.
   std::vector<std::string> Rows(const std::string& table) {
-    Query q;
-    q.DatabaseName = dir_.Path().string();
-    q.SQL.Add("select * from '" + table + "'");
-    q.Open();
-    std::vector<std::string> rows;
-    for (bool r = q.FindFirst(); r; r = q.FindNext()) {
-      std::string row;
-      for (int i = 0; i < q.FieldCount(); ++i) row += q.Fields(i).AsString() + "|";
-      rows.push_back(Cp1251ToUtf8(row));
-    }
-    return rows;
+    return TableRows(dir_.Path().string(), table);
   }
   std::string Column(const std::string& table, const std::string& column) {
-    Query q;
-    q.DatabaseName = dir_.Path().string();
-    q.SQL.Add("select * from '" + table + "'");
-    q.Open();
-    std::string values;
-    for (bool r = q.FindFirst(); r; r = q.FindNext())
-      values += q.FieldByName(column).AsString() + ",";
-    return values;
+    return TableColumn(dir_.Path().string(), table, column);
   }
 
   TempDir dir_;
